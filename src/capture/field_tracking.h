@@ -1,0 +1,41 @@
+#pragma once
+// What the focused field of the page means for the capture panel. The browser gathers the
+// snapshot, the window applies the decision; this is the decision itself.
+
+#include <QString>
+
+#include <optional>
+
+namespace sitecapture {
+
+// The focused element as the page reports it. `markup` is the page body with the marker in
+// the field's value; empty when it could not be taken.
+struct FieldSnapshot {
+    QString tagName;
+    QString name;
+    QString value;
+    QString markup;
+};
+
+enum class TrackPath {
+    None,      // not a field: nothing changes
+    Unchanged, // the field already shown with the same value: nothing changes
+    Input,
+    TextArea,
+};
+
+struct TrackDecision {
+    TrackPath path = TrackPath::None;
+    // Write Text2 (name), then Text3 (value), then select combo1Index (if set), in that order.
+    QString text2;
+    QString text3;
+    std::optional<int> combo1Index; // nothing: leave Combo1 as it is
+    bool highlight = false;
+    QString labelWindow;                 // for the operator's curiosity and the probe
+    std::optional<QString> proposal;     // the rule's label, "手机" included
+};
+
+TrackDecision TrackActiveField(const FieldSnapshot& field, const QString& text2,
+                               const QString& text3);
+
+} // namespace sitecapture
