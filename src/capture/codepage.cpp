@@ -88,33 +88,34 @@ void GbkByteDecoder::PutByte(unsigned char b)
         const unsigned char lead = static_cast<unsigned char>(lead_);
         lead_ = -1;
         if (IsGbkTrailByte(b)) {
-            out_.append(QChar(GbkPairToChar(lead, b)));
+            *dst_++ = GbkPairToChar(lead, b);
             return;
         }
-        out_.append(QChar(kReplacement));
+        *dst_++ = kReplacement;
     }
     if (IsGbkLeadByte(b))
         lead_ = b;
     else
-        out_.append(QChar(b < 0x80 ? char16_t(b) : GbkSingleToChar(b)));
+        *dst_++ = b < 0x80 ? char16_t(b) : GbkSingleToChar(b);
 }
 
 void GbkByteDecoder::Flush()
 {
     if (lead_ >= 0) {
-        out_.append(QChar(kReplacement));
+        *dst_++ = kReplacement;
         lead_ = -1;
     }
 }
 
 QString DecodeGbk(QByteArrayView bytes)
 {
-    QString out;
-    out.reserve(bytes.size());
-    GbkByteDecoder decoder(out);
+    QString out(bytes.size(), Qt::Uninitialized);
+    char16_t* begin = reinterpret_cast<char16_t*>(out.data());
+    GbkByteDecoder decoder(begin);
     for (char c : bytes)
         decoder.PutByte(static_cast<unsigned char>(c));
     decoder.Flush();
+    out.truncate(decoder.End() - begin);
     return out;
 }
 

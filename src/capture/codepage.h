@@ -16,15 +16,22 @@ char16_t GbkSingleToChar(unsigned char b);
 
 // Incremental GBK decoder over a stream of bytes: a lead byte waits for its trail byte;
 // a lead byte followed by no trail byte gives U+FFFD and the next byte is read afresh.
+// It writes at most one character per byte or character put, into a buffer the caller sized.
 class GbkByteDecoder {
 public:
-    explicit GbkByteDecoder(QString& out) : out_(out) {}
+    explicit GbkByteDecoder(char16_t* dst) : dst_(dst) {}
     void PutByte(unsigned char b);
-    // Ends a run of bytes (before a character that came as text, or at the end).
+    // A character that came as text: ends a pending lead byte first.
+    void PutChar(char16_t c)
+    {
+        Flush();
+        *dst_++ = c;
+    }
     void Flush();
+    char16_t* End() const { return dst_; }
 
 private:
-    QString& out_;
+    char16_t* dst_;
     int lead_ = -1;
 };
 

@@ -20,9 +20,10 @@ constexpr int HexValue(char16_t c) noexcept
 
 QString UrlDecode(QStringView sEncoded)
 {
-    QString out;
-    out.reserve(sEncoded.size());
-    GbkByteDecoder bytes(out);
+    // Never longer than the input: every character or escape yields at most one character.
+    QString out(sEncoded.size(), Qt::Uninitialized);
+    char16_t* begin = reinterpret_cast<char16_t*>(out.data());
+    GbkByteDecoder bytes(begin);
     const char16_t* s = sEncoded.utf16();
     const qsizetype n = sEncoded.size();
     for (qsizetype i = 0; i < n; ++i) {
@@ -40,12 +41,11 @@ QString UrlDecode(QStringView sEncoded)
             bytes.PutByte(' ');
         else if (c < 0x80)
             bytes.PutByte(static_cast<unsigned char>(c));
-        else {
-            bytes.Flush();
-            out.append(QChar(c));
-        }
+        else
+            bytes.PutChar(c);
     }
     bytes.Flush();
+    out.truncate(bytes.End() - begin);
     return out;
 }
 
