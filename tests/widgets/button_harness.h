@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+using namespace sitecapture;
+
 inline QString Arg(float v)
 {
     return QString::number(double(v));

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace sitecapture;
+
 namespace {
 
 using Log = std::vector<std::string>;
@@ -204,7 +206,13 @@ INSTANTIATE_TEST_SUITE_P(
                       StateCase{{2}, FaceCell::Normal}, StateCase{{-1}, FaceCell::Normal},
                       StateCase{{1, 2}, FaceCell::Marked}, StateCase{{1, 2, 7}, FaceCell::Marked},
                       StateCase{{1, 0}, FaceCell::Normal}, StateCase{{1, 0, 2}, FaceCell::Normal},
-                      StateCase{{2, 1}, FaceCell::Marked}, StateCase{{1, 1}, FaceCell::Marked}));
+                      StateCase{{2, 1}, FaceCell::Marked}, StateCase{{1, 1}, FaceCell::Marked}),
+    [](const auto& info) {
+        std::string name = "set";
+        for (qint32 v : info.param.values)
+            name += v < 0 ? "_minus" + std::to_string(-v) : "_" + std::to_string(v);
+        return name;
+    });
 
 TEST_F(ButtonState, MarkedButtonHoversPressesAndReturnsToMarked)
 {
@@ -410,6 +418,25 @@ TEST_F(ButtonState, MouseMoveHandlerDecidesTheFaceThroughButton)
     h.onMouseMove = [](qint16& button, qint16&, float&, float&) { button = 0; };
     h.Move({10, 10}, Qt::LeftButton);
     EXPECT_EQ(h.ShownCell(), FaceCell::Hover);
+}
+
+// The list window disables its delete button from that button's own MouseMove handler.
+TEST_F(ButtonState, HandlerThatDisablesTheButtonLeavesItOnDisabled)
+{
+    h.onMouseMove = [&](qint16&, qint16&, float&, float&) { h.button->SetEnabled(false); };
+    h.PointerAt({10, 10});
+    h.Move({10, 10});
+    EXPECT_EQ(h.ShownCell(), FaceCell::Disabled);
+    EXPECT_TRUE(h.button->LeaveCheckRunning());
+    h.PointerAt({-4, 10});
+    h.Tick();
+    EXPECT_EQ(h.log, Log({"MouseMove 0 0 10 10", "MouseOut"}));
+    EXPECT_EQ(h.ShownCell(), FaceCell::Disabled);
+
+    ButtonHarness other(QSize(73, 27));
+    other.onMouseDown = [&](qint16&, qint16&, float&, float&) { other.button->SetEnabled(false); };
+    other.Press({10, 10});
+    EXPECT_EQ(other.ShownCell(), FaceCell::Disabled);
 }
 
 TEST_F(ButtonState, OtherArgumentChangesAreIgnored)

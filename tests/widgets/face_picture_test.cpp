@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace sitecapture;
+
 namespace {
 
 QImage Picture()
@@ -89,13 +91,20 @@ TEST_P(FaceCellLook, HasItsFrameFaceAndRingColours)
         EXPECT_GT(qGray(cell.pixel(corner)), qGray(look.frame)) << corner.x() << "," << corner.y();
 }
 
+std::string CellName(const ::testing::TestParamInfo<CellLook>& info)
+{
+    static const char* const kNames[] = {"Normal", "Pressed", "Disabled", "Hover", "Marked"};
+    return kNames[info.param.cell];
+}
+
 INSTANTIATE_TEST_SUITE_P(
     AllCells, FaceCellLook,
     ::testing::Values(CellLook{FaceCell::Normal, 0xFF003C74, 0xFFFCFCFB, 0xFFECEBE6, 0xFFFFFFFF, 0xFFD6D0C5},
                       CellLook{FaceCell::Pressed, 0xFF003C74, 0xFFE5E4DD, 0xFFE0E0D7, 0xFFC9C5BA, 0xFFF1F0EC},
                       CellLook{FaceCell::Disabled, 0xFFC9C7BA, 0xFFF5F4EA, 0xFFF5F4EA, 0xFFF5F4EA, 0xFFF5F4EA},
                       CellLook{FaceCell::Hover, 0xFF003C74, 0xFFFCFCFB, 0xFFECEBE6, 0xFFFFF0CF, 0xFFE59700},
-                      CellLook{FaceCell::Marked, 0xFF003C74, 0xFFFCFCFB, 0xFFECEBE6, 0xFFCEE7FF, 0xFF6982EE}));
+                      CellLook{FaceCell::Marked, 0xFF003C74, 0xFFFCFCFB, 0xFFECEBE6, 0xFFCEE7FF, 0xFF6982EE}),
+    CellName);
 
 TEST(FacePicture, DisabledCellHasWhiteCornerPixels)
 {

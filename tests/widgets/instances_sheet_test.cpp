@@ -15,6 +15,8 @@
 
 #include <array>
 
+using namespace sitecapture;
+
 namespace {
 
 struct Instance {

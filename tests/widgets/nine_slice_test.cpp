@@ -11,6 +11,8 @@
 
 #include <vector>
 
+using namespace sitecapture;
+
 namespace {
 
 using Line = std::vector<QRgb>;
@@ -153,7 +155,14 @@ std::vector<FaceCase> AllFaces()
     return cases;
 }
 
-INSTANTIATE_TEST_SUITE_P(StoredSizes, NineSliceFace, ::testing::ValuesIn(AllFaces()));
+std::string FaceCaseName(const ::testing::TestParamInfo<FaceCase>& info)
+{
+    static const char* const kNames[] = {"Normal", "Pressed", "Disabled", "Hover", "Marked"};
+    return std::to_string(info.param.size.width()) + "x" + std::to_string(info.param.size.height()) + "_" +
+           kNames[info.param.cell];
+}
+
+INSTANTIATE_TEST_SUITE_P(StoredSizes, NineSliceFace, ::testing::ValuesIn(AllFaces()), FaceCaseName);
 
 TEST(NineSlice, SlicesTileTheButtonWithoutGapOrOverlap)
 {
@@ -260,6 +269,7 @@ TEST_P(CaptionColour, CaptionIsDrawnInTheColourOfTheEnabledState)
 }
 
 INSTANTIATE_TEST_SUITE_P(EnabledAndDisabled, CaptionColour,
-                         ::testing::Values(CaptionCase{true, 0xFF000000}, CaptionCase{false, 0xFFA1A192}));
+                         ::testing::Values(CaptionCase{true, 0xFF000000}, CaptionCase{false, 0xFFA1A192}),
+                         [](const auto& info) { return std::string(info.param.enabled ? "Enabled" : "Disabled"); });
 
 } // namespace

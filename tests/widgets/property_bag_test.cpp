@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace sitecapture;
+
 namespace {
 
 const AmbientProperties kAmbient{QStringLiteral("command1"), QFont(QStringLiteral("宋体"), 9)};

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+namespace sitecapture {
+
 QString StripMnemonic(const QString& text)
 {
     QString out;
@@ -113,3 +115,5 @@ void CaptionLabel::mouseDoubleClickEvent(QMouseEvent* event)
     // The second press of a double click is neither a press nor a click of the button.
     event->accept();
 }
+
+} // namespace sitecapture

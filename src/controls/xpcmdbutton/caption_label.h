@@ -9,6 +9,8 @@
 
 class QMouseEvent;
 
+namespace sitecapture {
+
 // "&&" becomes "&", a single "&" before a character is dropped.
 QString StripMnemonic(const QString& text);
 
@@ -51,3 +53,5 @@ private:
     QColor colour_{Qt::black};
     int shortcutId_ = 0;
 };
+
+} // namespace sitecapture

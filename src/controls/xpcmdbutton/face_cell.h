@@ -3,6 +3,8 @@
 
 #include <QtGlobal>
 
+namespace sitecapture {
+
 namespace FaceCell {
 inline constexpr qint16 Normal = 0;   // resting face, State 0
 inline constexpr qint16 Pressed = 1;  // left button down over the button
@@ -16,3 +18,5 @@ inline constexpr int kFaceCellWidth = 18;
 inline constexpr int kFaceCellHeight = 21;
 // Width of the frame plus the inner ring on each side of a cell.
 inline constexpr int kFaceBorder = 3;
+
+} // namespace sitecapture

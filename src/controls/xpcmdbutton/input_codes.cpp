@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+namespace sitecapture {
+
 qint16 MouseButtonMask(Qt::MouseButtons buttons)
 {
     qint16 mask = 0;
@@ -52,3 +54,5 @@ qint16 VirtualKeyCode(int key)
             return vk;
     return 0;
 }
+
+} // namespace sitecapture

@@ -6,7 +6,11 @@
 #include <Qt>
 #include <QtGlobal>
 
+namespace sitecapture {
+
 qint16 MouseButtonMask(Qt::MouseButtons buttons);
 qint16 ShiftMask(Qt::KeyboardModifiers modifiers);
 // 0 for keys that have no virtual-key code.
 qint16 VirtualKeyCode(int qtKey);
+
+} // namespace sitecapture

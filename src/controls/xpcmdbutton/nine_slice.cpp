@@ -1,5 +1,7 @@
 #include "nine_slice.h"
 
+namespace sitecapture {
+
 std::array<Slice, 9> NineSlices(int w, int h, QSize cell, int b)
 {
     const int cw = cell.width();
@@ -51,3 +53,5 @@ void PaintNineSlices(QImage& image, const QImage& cell, int border)
     for (const Slice& slice : NineSlices(image.width(), image.height(), source.size(), border))
         CopyScaled(image, slice.target, source, slice.source);
 }
+
+} // namespace sitecapture

@@ -7,6 +7,8 @@
 
 #include <array>
 
+namespace sitecapture {
+
 struct Slice {
     QRect target; // on the painted image
     QRect source; // in the cell
@@ -23,3 +25,5 @@ void CopyScaled(QImage& image, const QRect& target, const QImage& cell, const QR
 
 // Paints all nine slices of `cell` over the whole of `image`.
 void PaintNineSlices(QImage& image, const QImage& cell, int border);
+
+} // namespace sitecapture

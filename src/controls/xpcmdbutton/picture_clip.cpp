@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace sitecapture {
+
 PictureClip::PictureClip(QImage picture, int rows, int cols)
     : picture_(std::move(picture)), rows_(rows > 0 ? rows : 0), cols_(cols > 0 ? cols : 0)
 {
@@ -32,3 +34,5 @@ QImage PictureClip::GraphicCell(int index) const
     const int col = index % cols_;
     return picture_.copy(col * size.width(), row * size.height(), size.width(), size.height());
 }
+
+} // namespace sitecapture

@@ -3,6 +3,8 @@
 
 #include <QImage>
 
+namespace sitecapture {
+
 class PictureClip {
 public:
     PictureClip() = default;
@@ -24,3 +26,5 @@ private:
     int rows_ = 0;
     int cols_ = 0;
 };
+
+} // namespace sitecapture

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <limits>
 
+namespace sitecapture {
+
 namespace {
 
 bool SameKey(const QString& a, const QString& b)
@@ -307,3 +309,5 @@ int HimetricToPixels(int himetric, double dpi)
 {
     return int(std::lround(himetric * dpi / 2540.0));
 }
+
+} // namespace sitecapture

@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+namespace sitecapture {
+
 class PropertyBag {
 public:
     // The stored value of `name` (any letter case), or `defaultValue` when there is none.
@@ -44,3 +46,5 @@ private:
 
 // Stored sizes are in HIMETRIC (1/100 mm); the nearest whole pixel at `dpi`.
 int HimetricToPixels(int himetric, double dpi = 96.0);
+
+} // namespace sitecapture

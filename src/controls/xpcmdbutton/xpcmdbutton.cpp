@@ -12,6 +12,8 @@
 
 #include <cmath>
 
+namespace sitecapture {
+
 namespace {
 
 const QColor kCaptionEnabled(0x00, 0x00, 0x00);
@@ -213,6 +215,8 @@ bool xpcmdbutton::Inside(float x, float y) const
 void xpcmdbutton::OnMouseDown(qint16 button, qint16 shift, float x, float y)
 {
     emit MouseDown(button, shift, x, y);
+    if (DisabledByHandler())
+        return;
     DrawFace(FaceCell::Pressed);
 }
 
@@ -222,7 +226,19 @@ void xpcmdbutton::OnMouseMove(qint16 button, qint16 shift, float x, float y)
     if (!Inside(x, y))
         return;
     emit MouseMove(button, shift, x, y);
+    if (DisabledByHandler())
+        return;
     DrawFace(button == 1 ? FaceCell::Pressed : FaceCell::Hover);
+}
+
+// A handler may disable the button it was called for (the list window does so on a mouse
+// move); the button then rests on Disabled instead of showing Hover or Pressed.
+bool xpcmdbutton::DisabledByHandler()
+{
+    if (Enabled())
+        return false;
+    ShowRestingFace();
+    return true;
 }
 
 void xpcmdbutton::OnMouseUp(qint16 button, qint16 shift, float x, float y)
@@ -320,3 +336,5 @@ void xpcmdbutton::keyReleaseEvent(QKeyEvent* event)
     }
     event->accept();
 }
+
+} // namespace sitecapture

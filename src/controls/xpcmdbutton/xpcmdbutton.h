@@ -18,8 +18,11 @@
 
 #include <functional>
 
-class PropertyBag;
 class QTimer;
+
+namespace sitecapture {
+
+class PropertyBag;
 
 // What the window that holds a button supplies: the defaults of a new instance.
 struct AmbientProperties {
@@ -106,6 +109,7 @@ private:
     void ApplyEnabled();
     void LayoutStep();
     bool Inside(float x, float y) const;
+    bool DisabledByHandler();
 
     void OnMouseDown(qint16 button, qint16 shift, float x, float y);
     void OnMouseMove(qint16 button, qint16 shift, float x, float y);
@@ -129,3 +133,5 @@ private:
     int enabledApplied_ = 0;   // counts runs of the Enabled steps
     bool shownEnabled_ = true; // the flag that the face and caption colour show
 };
+
+} // namespace sitecapture
