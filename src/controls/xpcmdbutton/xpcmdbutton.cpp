@@ -1,0 +1,340 @@
+#include "xpcmdbutton.h"
+
+#include "input_codes.h"
+#include "nine_slice.h"
+#include "property_bag.h"
+
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+
+#include <cmath>
+
+namespace sitecapture {
+
+namespace {
+
+const QColor kCaptionEnabled(0x00, 0x00, 0x00);
+const QColor kCaptionDisabled(0xA1, 0xA1, 0x92);
+constexpr int kLeaveCheckMs = 10;
+
+QFont FontOf(const QVariant& value, const QFont& fallback)
+{
+    return value.canConvert<QFont>() ? value.value<QFont>() : fallback;
+}
+
+} // namespace
+
+xpcmdbutton::xpcmdbutton(QWidget* parent)
+    : QWidget(parent),
+      lbl(new CaptionLabel(this)),
+      Timer1(new QTimer(this)),
+      font_(QWidget::font()),
+      cursor_([] { return QCursor::pos(); })
+{
+    pc.Load(QStringLiteral(":/xpcmdbutton/face.bmp"), 1, kFaceCellCount);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+
+    lbl->SetText(QStringLiteral("xpcmdbutton"));
+    Timer1->setInterval(kLeaveCheckMs);
+    connect(Timer1, &QTimer::timeout, this, &xpcmdbutton::PointerLeaveCheck);
+
+    connect(lbl, &CaptionLabel::TextChanged, this, &xpcmdbutton::LayoutStep);
+    connect(lbl, &CaptionLabel::AccessKeyPressed, this, &xpcmdbutton::AccessKeyPress);
+    connect(lbl, &CaptionLabel::Pressed, this, [this](QMouseEvent* e) {
+        PressStarted(*e);
+        OnMouseDown(MouseButtonMask(e->button()), ShiftMask(e->modifiers()),
+                    float(e->position().x()), float(e->position().y()));
+    });
+    connect(lbl, &CaptionLabel::Moved, this, [this](QMouseEvent* e) {
+        // The caption reports its own top left corner, not the pointer.
+        OnMouseMove(MouseButtonMask(e->buttons()), ShiftMask(e->modifiers()),
+                    float(captionLeft_), float(captionTop_));
+    });
+    connect(lbl, &CaptionLabel::Released, this, [this](QMouseEvent* e) {
+        OnMouseUp(MouseButtonMask(e->button()), ShiftMask(e->modifiers()),
+                  float(e->position().x()), float(e->position().y()));
+        PressEnded(*e, lbl->mapToParent(e->position()));
+    });
+
+    Initialize();
+}
+
+xpcmdbutton::~xpcmdbutton() = default;
+
+void xpcmdbutton::Initialize()
+{
+    ShowRestingFace();
+}
+
+// ---- properties ----
+
+bool xpcmdbutton::Enabled() const
+{
+    return !testAttribute(Qt::WA_ForceDisabled);
+}
+
+void xpcmdbutton::SetEnabled(bool New_Enabled)
+{
+    const int before = enabledApplied_;
+    setEnabled(New_Enabled); // changeEvent runs the steps when the flag changes
+    if (enabledApplied_ == before)
+        ApplyEnabled();
+}
+
+void xpcmdbutton::ApplyEnabled()
+{
+    ++enabledApplied_;
+    shownEnabled_ = Enabled();
+    emit PropertyChanged(QStringLiteral("Enabled"));
+    ShowRestingFace();
+    lbl->SetTextColour(Enabled() ? kCaptionEnabled : kCaptionDisabled);
+}
+
+void xpcmdbutton::changeEvent(QEvent* event)
+{
+    // Also reached through QWidget::setEnabled. A window disabling itself does not
+    // change the control's own flag and leaves the face alone.
+    if (event->type() == QEvent::EnabledChange && Enabled() != shownEnabled_)
+        ApplyEnabled();
+    QWidget::changeEvent(event);
+}
+
+void xpcmdbutton::SetState(qint32 vNewValue)
+{
+    state_ = vNewValue;
+    emit PropertyChanged(QStringLiteral("State"));
+    ShowRestingFace();
+}
+
+void xpcmdbutton::SetCaption(const QString& vNewCaption)
+{
+    lbl->SetText(vNewCaption); // the caption's change runs the layout step
+    emit PropertyChanged(QStringLiteral("Caption"));
+}
+
+void xpcmdbutton::SetFont(const QFont& vNewFont)
+{
+    font_ = vNewFont;
+    setFont(font_);
+    lbl->setFont(font_);
+    LayoutStep();
+    emit PropertyChanged(QStringLiteral("Font"));
+}
+
+// ---- life cycle ----
+
+void xpcmdbutton::InitProperties(const AmbientProperties& ambient)
+{
+    SetEnabled(true);
+    SetCaption(ambient.DisplayName);
+    SetFont(ambient.Font);
+}
+
+void xpcmdbutton::ReadProperties(const PropertyBag& bag, const AmbientProperties& ambient)
+{
+    state_ = bag.ReadProperty(QStringLiteral("State"), qint32(0)).toInt();
+    SetEnabled(bag.ReadProperty(QStringLiteral("Enabled"), true).toBool());
+    SetCaption(bag.ReadProperty(QStringLiteral("Caption"), ambient.DisplayName).toString());
+    SetFont(FontOf(bag.ReadProperty(QStringLiteral("Font"), ambient.Font), ambient.Font));
+}
+
+void xpcmdbutton::WriteProperties(PropertyBag& bag, const AmbientProperties& ambient) const
+{
+    bag.WriteProperty(QStringLiteral("State"), state_, qint32(0));
+    bag.WriteProperty(QStringLiteral("Enabled"), Enabled(), true);
+    bag.WriteProperty(QStringLiteral("Caption"), Caption(), ambient.DisplayName);
+    bag.WriteProperty(QStringLiteral("Font"), font_, ambient.Font);
+}
+
+void xpcmdbutton::AccessKeyPress()
+{
+    emit Click();
+}
+
+void xpcmdbutton::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    ShowRestingFace();
+}
+
+void xpcmdbutton::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    LayoutStep();
+}
+
+// ---- painting ----
+
+void xpcmdbutton::ShowRestingFace()
+{
+    if (state_ == 1)
+        restCell_ = FaceCell::Marked;
+    else if (state_ == 0)
+        restCell_ = FaceCell::Normal;
+    DrawFace(Enabled() ? restCell_ : FaceCell::Disabled);
+}
+
+void xpcmdbutton::DrawFace(qint16 cell)
+{
+    const QImage picture = pc.GraphicCell(cell);
+    if (picture.isNull())
+        return;
+    if (face_.size() != size())
+        face_ = QImage(size(), QImage::Format_RGB32);
+    PaintNineSlices(face_, picture, kFaceBorder);
+    update();
+}
+
+void xpcmdbutton::LayoutStep()
+{
+    ShowRestingFace();
+    captionTop_ = (height() - lbl->height()) / 2.0;
+    captionLeft_ = (width() - lbl->width()) / 2.0;
+    lbl->move(int(std::floor(captionLeft_)), int(std::floor(captionTop_)));
+}
+
+void xpcmdbutton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(0, 0, face_);
+}
+
+// ---- mouse ----
+
+bool xpcmdbutton::Inside(float x, float y) const
+{
+    return x >= 0 && y >= 0 && x <= width() && y <= height();
+}
+
+void xpcmdbutton::OnMouseDown(qint16 button, qint16 shift, float x, float y)
+{
+    emit MouseDown(button, shift, x, y);
+    if (DisabledByHandler())
+        return;
+    DrawFace(FaceCell::Pressed);
+}
+
+void xpcmdbutton::OnMouseMove(qint16 button, qint16 shift, float x, float y)
+{
+    Timer1->start();
+    if (!Inside(x, y))
+        return;
+    emit MouseMove(button, shift, x, y);
+    if (DisabledByHandler())
+        return;
+    DrawFace(button == 1 ? FaceCell::Pressed : FaceCell::Hover);
+}
+
+// A handler may disable the button it was called for (the list window does so on a mouse
+// move); the button then rests on Disabled instead of showing Hover or Pressed.
+bool xpcmdbutton::DisabledByHandler()
+{
+    if (Enabled())
+        return false;
+    ShowRestingFace();
+    return true;
+}
+
+void xpcmdbutton::OnMouseUp(qint16 button, qint16 shift, float x, float y)
+{
+    emit MouseUp(button, shift, x, y);
+    ShowRestingFace();
+}
+
+void xpcmdbutton::PressStarted(const QMouseEvent& event)
+{
+    if (event.button() == Qt::LeftButton)
+        leftPressArmed_ = true;
+}
+
+void xpcmdbutton::PressEnded(const QMouseEvent& event, QPointF positionInControl)
+{
+    if (event.button() != Qt::LeftButton)
+        return;
+    const bool click = leftPressArmed_ && Inside(float(positionInControl.x()), float(positionInControl.y()));
+    leftPressArmed_ = false;
+    if (click)
+        emit Click();
+}
+
+void xpcmdbutton::mousePressEvent(QMouseEvent* event)
+{
+    PressStarted(*event);
+    OnMouseDown(MouseButtonMask(event->button()), ShiftMask(event->modifiers()),
+                float(event->position().x()), float(event->position().y()));
+}
+
+void xpcmdbutton::mouseMoveEvent(QMouseEvent* event)
+{
+    OnMouseMove(MouseButtonMask(event->buttons()), ShiftMask(event->modifiers()),
+                float(event->position().x()), float(event->position().y()));
+}
+
+void xpcmdbutton::mouseReleaseEvent(QMouseEvent* event)
+{
+    OnMouseUp(MouseButtonMask(event->button()), ShiftMask(event->modifiers()),
+              float(event->position().x()), float(event->position().y()));
+    PressEnded(*event, event->position());
+}
+
+void xpcmdbutton::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double click raises nothing; only its release is reported.
+    event->accept();
+}
+
+// ---- pointer leave ----
+
+void xpcmdbutton::SetCursorSource(CursorSource source)
+{
+    cursor_ = std::move(source);
+}
+
+bool xpcmdbutton::LeaveCheckRunning() const
+{
+    return Timer1->isActive();
+}
+
+void xpcmdbutton::PointerLeaveCheck()
+{
+    const QPoint p = mapFromGlobal(cursor_());
+    if (p.x() >= 0 && p.y() >= 0 && p.x() <= width() && p.y() <= height())
+        return;
+    Timer1->stop();
+    emit MouseOut();
+    ShowRestingFace();
+}
+
+// ---- keyboard ----
+
+void xpcmdbutton::keyPressEvent(QKeyEvent* event)
+{
+    qint16 keyCode = VirtualKeyCode(event->key());
+    qint16 shift = ShiftMask(event->modifiers());
+    emit KeyDown(keyCode, shift);
+    for (const QChar c : event->text()) {
+        qint16 keyAscii = qint16(c.unicode());
+        emit KeyPress(keyAscii);
+    }
+    event->accept();
+}
+
+void xpcmdbutton::keyReleaseEvent(QKeyEvent* event)
+{
+    // A held key repeats its key down, as the key codes' home system reports it, but
+    // comes up once.
+    if (!event->isAutoRepeat()) {
+        qint16 keyCode = VirtualKeyCode(event->key());
+        qint16 shift = ShiftMask(event->modifiers());
+        emit KeyUp(keyCode, shift);
+    }
+    event->accept();
+}
+
+} // namespace sitecapture
