@@ -1,0 +1,103 @@
+#pragma once
+// The site database DIY.xqd: opening (from the template sdk.dll on first start), listing,
+// loading, deleting, adding and updating rows of table main.
+
+#include "catalogue/save_encoding.h"
+#include "catalogue/site_record.h"
+
+#include <QString>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <variant>
+#include <vector>
+
+struct sqlite3;
+
+namespace sitecapture {
+
+inline constexpr char16_t kSiteDatabaseFile[] = u"DIY.xqd";
+inline constexpr char16_t kTemplateFile[] = u"sdk.dll";
+// Long enough for the posting product to finish what it is doing with the file.
+inline constexpr std::chrono::milliseconds kDefaultBusyTimeout{5000};
+
+enum class DatabaseFault {
+    TemplateMissing, // neither DIY.xqd nor sdk.dll
+    TemplateDamaged, // sdk.dll is not a site database; DIY.xqd was not created
+    Damaged,         // DIY.xqd is not a database, not a site database, or damaged
+    NotWritable,     // the directory or the file refuses writes
+    Locked,          // another program held the file past the busy timeout
+    RowVanished,     // the edited row is no longer there
+    Failed,          // anything else the engine or the file system reports
+};
+
+// A failure as the operator reads it: the message is Chinese, names the file and the cause.
+struct DatabaseError {
+    DatabaseFault fault;
+    QString path;    // the file concerned
+    QString message; // for the operator
+};
+
+// A value or the error that prevented it.
+template <class T>
+class DbResult {
+public:
+    DbResult(T value) : v_(std::move(value)) {}
+    DbResult(DatabaseError error) : v_(std::move(error)) {}
+
+    bool ok() const { return v_.index() == 0; }
+    explicit operator bool() const { return ok(); }
+    T& value() { return std::get<0>(v_); }
+    const T& value() const { return std::get<0>(v_); }
+    const DatabaseError& error() const { return std::get<1>(v_); }
+
+private:
+    std::variant<T, DatabaseError> v_;
+};
+using DbStatus = DbResult<std::monostate>;
+
+// True for an existing regular file; any error while asking counts as "no".
+bool FileExists(const QString& path);
+
+class SiteDatabase {
+public:
+    SiteDatabase(SiteDatabase&&) noexcept;
+    SiteDatabase& operator=(SiteDatabase&&) noexcept;
+    ~SiteDatabase();
+
+    const QString& Path() const { return path_; }
+
+    // Every row, in ascending Id order.
+    DbResult<std::vector<SiteRecord>> ListSites();
+    // The row with this Id, or nothing when there is none.
+    DbResult<std::optional<SiteRecord>> LoadSite(qint64 id);
+    // True when a row was deleted; a missing Id changes nothing.
+    DbResult<bool> DeleteSite(qint64 id);
+    // Adds a row with the written fields (the others keep the default); returns its new Id.
+    DbResult<qint64> AddSite(const std::vector<FieldWrite>& writes);
+    // Writes the fields into the row with this Id; RowVanished when it is gone.
+    DbStatus UpdateSite(qint64 id, const std::vector<FieldWrite>& writes);
+
+private:
+    friend DbResult<SiteDatabase> OpenSiteDatabase(const QString&, std::chrono::milliseconds);
+    struct Closer {
+        void operator()(sqlite3* db) const;
+    };
+    SiteDatabase(std::unique_ptr<sqlite3, Closer> db, QString path, std::chrono::milliseconds timeout);
+
+    std::unique_ptr<sqlite3, Closer> db_;
+    QString path_;
+    std::chrono::milliseconds busyTimeout_;
+};
+
+// Opens directory/DIY.xqd, first copying directory/sdk.dll to it when it is missing.
+// An existing DIY.xqd is never replaced; nothing is written to a file that fails to open.
+DbResult<SiteDatabase> OpenSiteDatabase(const QString& directory,
+                                        std::chrono::milliseconds busyTimeout = kDefaultBusyTimeout);
+
+// The save of the wizard: adds a row when editingId is 0, otherwise updates that row.
+// Returns the row's Id.
+DbResult<qint64> SaveSite(SiteDatabase& db, qint64 editingId, const SiteTexts& texts);
+
+} // namespace sitecapture
