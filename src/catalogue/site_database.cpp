@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
 
 #include <sqlite3.h>
 
@@ -254,6 +254,69 @@ void SyncDirectory(const QString& dir)
     }
 }
 
+QString ErrnoText(int err)
+{
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+
+// A file beside the target under a name of its own, removed again unless linked elsewhere.
+class PartialFile {
+public:
+    explicit PartialFile(const QString& target)
+    {
+        for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+            name_ = target + u".%1.partial"_qs.arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
+            fd_ = ::open(QFile::encodeName(name_).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            error_ = fd_ < 0 ? errno : 0;
+            if (fd_ < 0 && error_ != EEXIST)
+                break;
+        }
+        if (fd_ < 0)
+            name_.clear();
+    }
+    ~PartialFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        if (!name_.isEmpty())
+            ::unlink(QFile::encodeName(name_).constData());
+    }
+    PartialFile(const PartialFile&) = delete;
+    PartialFile& operator=(const PartialFile&) = delete;
+
+    int fd() const { return fd_; }
+    const QString& fileName() const { return name_; }
+    QString errorString() const { return ErrnoText(error_); }
+
+    // The reason of a failure, empty on success.
+    QString Write(const QByteArray& bytes)
+    {
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t n = ::write(fd_, bytes.constData() + done, std::size_t(bytes.size() - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return ErrnoText(n < 0 ? errno : EIO);
+            done += n;
+        }
+        return {};
+    }
+    QString SyncAndClose()
+    {
+        const int rc = ::fsync(fd_) == 0 ? ::close(fd_) : -1;
+        const int err = errno;
+        if (rc != 0 && fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+        return rc == 0 ? QString() : ErrnoText(err);
+    }
+
+private:
+    QString name_;
+    int fd_ = -1;
+    int error_ = 0;
+};
+
 // DIY.xqd from sdk.dll: copied to a temporary name, synced and checked, then linked to
 // DIY.xqd, which fails rather than replace a DIY.xqd that appeared meanwhile.
 std::optional<DatabaseError> CreateFromTemplate(const QString& directory, const QString& target,
@@ -270,23 +333,22 @@ std::optional<DatabaseError> CreateFromTemplate(const QString& directory, const 
                              u"%1：无法读取模板文件 %2（%3），没有创建 %4。"_qs.arg(
                                  Doing(Operation::Open), Native(templatePath), source.errorString(), Native(target))};
 
-    QTemporaryFile copy(target + u".XXXXXX"_qs);
-    if (!copy.open())
+    // created like any new file (0666 less the umask), so the posting product can open it
+    PartialFile copy(target);
+    if (copy.fd() < 0)
         return DirectoryNotWritable(Operation::Open, target, copy.errorString());
     QByteArray chunk;
-    while (!(chunk = source.read(1 << 20)).isEmpty()) {
-        if (copy.write(chunk) != chunk.size())
-            break;
-    }
-    const bool copied = source.error() == QFile::NoError && copy.error() == QFile::NoError && copy.flush()
-        && ::fsync(copy.handle()) == 0;
-    if (!copied) {
-        const QString why = copy.error() != QFile::NoError ? copy.errorString() : source.errorString();
+    QString why;
+    while (why.isEmpty() && !(chunk = source.read(1 << 20)).isEmpty())
+        why = copy.Write(chunk);
+    if (why.isEmpty() && source.error() != QFile::NoError)
+        why = source.errorString();
+    if (why.isEmpty())
+        why = copy.SyncAndClose();
+    if (!why.isEmpty())
         return DatabaseError{DatabaseFault::Failed, target,
                              u"%1：把模板 %2 复制为 %3 时出错（%4）。"_qs.arg(
                                  Doing(Operation::Open), Native(templatePath), Native(target), why)};
-    }
-    copy.close();
 
     {
         sqlite3* raw = nullptr;
@@ -309,7 +371,7 @@ std::optional<DatabaseError> CreateFromTemplate(const QString& directory, const 
         if (err != EEXIST && !QFile::rename(copy.fileName(), target) && !FileExists(target))
             return DatabaseError{DatabaseFault::Failed, target,
                                  u"%1：无法从模板创建 %2（%3）。"_qs.arg(
-                                     Doing(Operation::Open), Native(target), QString::fromLocal8Bit(strerror(err)))};
+                                     Doing(Operation::Open), Native(target), ErrnoText(err))};
     }
     SyncDirectory(directory);
     return std::nullopt;

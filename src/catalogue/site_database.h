@@ -48,8 +48,10 @@ public:
 
     bool ok() const { return v_.index() == 0; }
     explicit operator bool() const { return ok(); }
-    T& value() { return std::get<0>(v_); }
-    const T& value() const { return std::get<0>(v_); }
+    T& value() & { return std::get<0>(v_); }
+    const T& value() const& { return std::get<0>(v_); }
+    // by value from a temporary, so that `for (auto& r : db.ListSites().value())` is safe
+    T value() && { return std::move(std::get<0>(v_)); }
     const DatabaseError& error() const { return std::get<1>(v_); }
 
 private:

@@ -1,5 +1,7 @@
 #include "catalogue/site_recordset.h"
 
+#include <QStringDecoder>
+
 namespace sitecapture {
 
 SiteRecordset::SiteRecordset(sqlite3* db, const QByteArray& sql)
@@ -60,8 +62,11 @@ SiteRecord SiteRecordset::Record() const
         const int c = fieldColumns_[f];
         // NULL reads as the empty text
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c));
-        if (text)
-            r.Field(kSiteFields[f]) = QString::fromUtf8(text, sqlite3_column_bytes(stmt_, c));
+        if (!text)
+            continue;
+        // fromUtf8 would drop a leading U+FEFF; stored texts come back whole
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        r.Field(kSiteFields[f]) = utf8(QByteArrayView(text, sqlite3_column_bytes(stmt_, c)));
     }
     return r;
 }
