@@ -421,18 +421,37 @@ DbResult<SiteDatabase> OpenSiteDatabase(const QString& directory, std::chrono::m
 
 DbResult<std::vector<SiteRecord>> SiteDatabase::ListSites()
 {
+    std::vector<SiteRecord> rows;
+    DbStatus done = ListSitesInto(rows);
+    if (!done)
+        return done.error();
+    return rows;
+}
+
+DbStatus SiteDatabase::ListSitesInto(std::vector<SiteRecord>& rows)
+{
     SiteRecordset rs(db_.get(), kListSql);
     int rc = rs.PrepareResult();
     if (rc != SQLITE_OK)
         return EngineError(db_.get(), rc, Operation::List, path_, busyTimeout_);
     if (std::optional<QString> missing = rs.MapColumns())
         return Damaged(Operation::List, path_, u"main 表缺少字段 %1"_qs.arg(*missing));
-    std::vector<SiteRecord> rows;
-    while ((rc = rs.Step()) == SQLITE_ROW)
-        rows.push_back(rs.Record());
+    // growing the vector row by row would move every record several times; the count is a hint
+    {
+        SiteRecordset count(db_.get(), "select count(*) from main");
+        if (count.PrepareResult() == SQLITE_OK && count.Step() == SQLITE_ROW)
+            rows.reserve(std::size_t(std::max<sqlite3_int64>(0, sqlite3_column_int64(count.statement(), 0))));
+    }
+    std::size_t n = 0;
+    while ((rc = rs.Step()) == SQLITE_ROW) {
+        if (n == rows.size())
+            rows.emplace_back();
+        rs.ReadInto(rows[n++]);
+    }
+    rows.resize(n);
     if (rc != SQLITE_DONE)
         return EngineError(db_.get(), rc, Operation::List, path_, busyTimeout_);
-    return rows;
+    return std::monostate{};
 }
 
 DbResult<std::optional<SiteRecord>> SiteDatabase::LoadSite(qint64 id)

@@ -72,6 +72,10 @@ public:
 
     // Every row, in ascending Id order.
     DbResult<std::vector<SiteRecord>> ListSites();
+    // The same into records kept by the caller, as the site list does at every rebuild: the
+    // texts of the earlier listing are overwritten in place where they are not shared, so a
+    // rebuild does not allocate the whole table again. On failure `rows` is left incomplete.
+    DbStatus ListSitesInto(std::vector<SiteRecord>& rows);
     // The row with this Id, or nothing when there is none.
     DbResult<std::optional<SiteRecord>> LoadSite(qint64 id);
     // True when a row was deleted; a missing Id changes nothing.

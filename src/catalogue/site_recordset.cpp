@@ -54,21 +54,42 @@ std::optional<QString> SiteRecordset::MapColumns()
     return std::nullopt;
 }
 
+namespace {
+
+// Stored texts come back whole: QString::fromUtf8 would drop a leading U+FEFF.
+void DecodeInto(QString& out, const char* bytes, qsizetype size)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    const qsizetype room = utf8.requiredSpace(size);
+    if (!out.isDetached() || out.capacity() < room) {
+        out = utf8(QByteArrayView(bytes, size));
+        return;
+    }
+    // an unshared text with room enough: decoded in place, no allocation
+    out.resize(room);
+    QChar* begin = out.data();
+    QChar* end = utf8.appendToBuffer(begin, QByteArrayView(bytes, size));
+    out.resize(end - begin);
+}
+
+} // namespace
+
 SiteRecord SiteRecordset::Record() const
 {
     SiteRecord r;
+    ReadInto(r);
+    return r;
+}
+
+void SiteRecordset::ReadInto(SiteRecord& r) const
+{
     r.Id = sqlite3_column_int64(stmt_, idColumn_);
     for (std::size_t f = 0; f < kSiteFields.size(); ++f) {
         const int c = fieldColumns_[f];
-        // NULL reads as the empty text
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c));
-        if (!text)
-            continue;
-        // fromUtf8 would drop a leading U+FEFF; stored texts come back whole
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-        r.Field(kSiteFields[f]) = utf8(QByteArrayView(text, sqlite3_column_bytes(stmt_, c)));
+        // NULL reads as the empty text
+        DecodeInto(r.Field(kSiteFields[f]), text ? text : "", text ? sqlite3_column_bytes(stmt_, c) : 0);
     }
-    return r;
 }
 
 } // namespace sitecapture

@@ -37,6 +37,8 @@ public:
     std::optional<QString> MapColumns();
     // The current row, read with the mapping of MapColumns.
     SiteRecord Record() const;
+    // The same into an existing record, reusing the memory of its texts where it can.
+    void ReadInto(SiteRecord& record) const;
 
 private:
     sqlite3_stmt* stmt_ = nullptr;

@@ -74,14 +74,6 @@ QByteArray SizeableDatabase()
     return ReadFile(scratch.DbPath());
 }
 
-void RunSql(const QString& path, const char* sql)
-{
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &raw), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(raw, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(raw);
-    sqlite3_close(raw);
-}
-
 TEST(SiteDatabaseBadFiles, EachGivesItsErrorAndLeavesTheFilesAsTheyWere)
 {
     const QByteArray database = SizeableDatabase();

@@ -127,12 +127,7 @@ TEST(SiteDatabase, ListsInIdOrderAndNeverReusesAnId)
     EXPECT_EQ(Add(db, SampleSite("after")), 6) << "the deleted highest Id is not handed out again";
 
     // rows written by another program with Ids out of insertion order
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(app.DbPath()).constData(), &raw), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(raw, "insert into main (Id, Name) values (100, 'x'); insert into main (Id, Name) values (50, 'y')",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(raw);
+    RunSql(app.DbPath(), "insert into main (Id, Name) values (100, 'x'); insert into main (Id, Name) values (50, 'y')");
     EXPECT_EQ(Ids(List(db)), (std::vector<qint64>{1, 3, 4, 6, 50, 100}));
     EXPECT_EQ(Add(db, SampleSite("next")), 101);
 }
@@ -359,19 +354,63 @@ TEST(SiteDatabase, TextsRoundTripByteForByte)
               big.login.toUtf8().size());
 }
 
+TEST(SiteDatabase, ListingIntoKeptRecordsOverwritesThemAndSparesSharedTexts)
+{
+    AppDir app;
+    SiteDatabase db = OpenOrFail(app.Path());
+    SiteRecord a = SampleSite("a"), b = SampleSite("b"), c = SampleSite("c");
+    a.Memo = QString(5000, u'm');
+    a.Id = Add(db, a);
+    b.Id = Add(db, b);
+    c.Id = Add(db, c);
+
+    std::vector<SiteRecord> kept;
+    ASSERT_TRUE(db.ListSitesInto(kept).ok());
+    ASSERT_EQ(kept, (std::vector<SiteRecord>{a, b, c}));
+    const QString sharedMemo = kept[0].Memo; // held elsewhere, e.g. by a view
+    const QString sharedName = kept[1].Name;
+
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        std::function<std::vector<SiteRecord>()> expected;
+    } steps[] = {
+        {"texts shorter, longer, emptied and NULL",
+         [&] {
+             a.Memo = u"\uFEFFshort"_qs; // the leading BOM is text too
+             b.Name = QString(3000, u'名');
+             b.login.clear();
+             c.gbe.clear();
+             ASSERT_TRUE(db.UpdateSite(a.Id, {{SiteField::Memo, a.Memo}}).ok());
+             ASSERT_TRUE(db.UpdateSite(b.Id, {{SiteField::Name, b.Name}, {SiteField::login, ""}}).ok());
+             RunSql(app.DbPath(), "update main set gbe = NULL where Id = 3");
+         },
+         [&] { return std::vector<SiteRecord>{a, b, c}; }},
+        {"fewer rows", [&] { ASSERT_TRUE(db.DeleteSite(b.Id).value()); }, [&] { return std::vector<SiteRecord>{a, c}; }},
+        {"more rows",
+         [&] {
+             b = SampleSite("again");
+             b.Id = Add(db, b);
+         },
+         [&] { return std::vector<SiteRecord>{a, c, b}; }},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        ASSERT_TRUE(db.ListSitesInto(kept).ok());
+        EXPECT_EQ(kept, step.expected());
+    }
+    EXPECT_EQ(sharedMemo, QString(5000, u'm')) << "a text shared with its holder is not overwritten";
+    EXPECT_EQ(sharedName, "b");
+}
+
 TEST(SiteDatabase, ReadsATableWhoseColumnsStandInAnotherOrder)
 {
     AppDir app(AppDir::WithoutTemplate);
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(app.DbPath()).constData(), &raw), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(raw,
-                           "create table main (loginreturn TEXT, login TEXT, extra INTEGER, loginhttp TEXT, "
-                           "checkvar TEXT, memo TEXT, action TEXT, GBE TEXT, yhdlurl TEXT, asp TEXT, xxfburl TEXT, "
-                           "name TEXT, engname TEXT, ID INTEGER PRIMARY KEY);"
-                           "insert into main (ID, Name, gbe, extra, Memo) values (3, 'old', 'e', 9, 'm');",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(raw);
+    RunSql(app.DbPath(), "create table main (loginreturn TEXT, login TEXT, extra INTEGER, loginhttp TEXT, "
+                         "checkvar TEXT, memo TEXT, action TEXT, GBE TEXT, yhdlurl TEXT, asp TEXT, xxfburl TEXT, "
+                         "name TEXT, engname TEXT, ID INTEGER PRIMARY KEY);"
+                         "insert into main (ID, Name, gbe, extra, Memo) values (3, 'old', 'e', 9, 'm');");
 
     SiteDatabase db = OpenOrFail(app.Path());
     const SiteRecord added = [&] {

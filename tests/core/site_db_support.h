@@ -70,6 +70,15 @@ inline Rows RawQuery(const QString& path, const char* sql)
     return rows;
 }
 
+// Writes with a connection of its own, as another program would.
+inline void RunSql(const QString& path, const char* sql)
+{
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &raw), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(raw, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(raw);
+    sqlite3_close(raw);
+}
+
 inline QString RawText(const QString& path, const char* sql)
 {
     const Rows r = RawQuery(path, sql);
