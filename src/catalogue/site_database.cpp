@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 
 #include <sqlite3.h>
 
@@ -196,38 +197,49 @@ bool AnyWritten(const std::vector<FieldWrite>& writes)
     return false;
 }
 
+// The text of the first column of a one-row statement.
+int QueryText(sqlite3* db, const char* sql, QByteArray* out)
+{
+    SiteRecordset rs(db, sql);
+    int rc = rs.PrepareResult();
+    if (rc == SQLITE_OK && (rc = rs.Step()) == SQLITE_ROW) {
+        *out = reinterpret_cast<const char*>(sqlite3_column_text(rs.statement(), 0));
+        rc = SQLITE_OK;
+    }
+    return rc;
+}
+
 // Cheap checks that the file is a site database: table main with every field, and no
-// pages missing at the end (a copy cut short). Reads only.
+// pages missing at the end (a copy cut short). Reads only, under one read lock.
 std::optional<QString> SiteTableProblem(sqlite3* db, const QString& path, int* rc)
 {
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    const auto end = qScopeGuard([db] {
+        if (!sqlite3_get_autocommit(db))
+            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    });
     {
         SiteRecordset rs(db, "select * from main limit 0");
         *rc = rs.PrepareResult();
         if (*rc != SQLITE_OK) {
-            const int primary = *rc & 0xff;
-            if (primary == SQLITE_ERROR) // no table main
+            if ((*rc & 0xff) == SQLITE_ERROR) // no table main
                 return u"没有 main 表"_qs;
             return std::nullopt; // the caller reports the engine's error
         }
         if (std::optional<QString> missing = rs.MapColumns())
             return u"main 表缺少字段 %1"_qs.arg(*missing);
     }
-    qint64 pages = 0, pageSize = 0;
-    for (auto [pragma, out] : {std::pair{"pragma page_count", &pages}, std::pair{"pragma page_size", &pageSize}}) {
-        SiteRecordset rs(db, pragma);
-        *rc = rs.PrepareResult();
-        if (*rc == SQLITE_OK) {
-            *rc = rs.Step();
-            if (*rc == SQLITE_ROW) {
-                *out = sqlite3_column_int64(rs.statement(), 0);
-                *rc = SQLITE_OK;
-            }
-        }
-        if (*rc != SQLITE_OK)
+    QByteArray pages, pageSize, journal;
+    for (auto [sql, out] : {std::pair{"pragma page_count", &pages}, std::pair{"pragma page_size", &pageSize},
+                            std::pair{"pragma journal_mode", &journal}}) {
+        if ((*rc = QueryText(db, sql, out)) != SQLITE_OK)
             return std::nullopt;
     }
-    if (QFileInfo(path).size() < pages * pageSize)
-        return u"文件不完整，只有 %1 字节，应有 %2 字节"_qs.arg(QFileInfo(path).size()).arg(pages * pageSize);
+    // in WAL mode the newest pages live in the -wal file, not yet in the database file
+    const qint64 expected = pages.toLongLong() * pageSize.toLongLong();
+    const qint64 size = QFileInfo(path).size();
+    if (journal.toLower() != "wal" && size < expected)
+        return u"文件不完整，只有 %1 字节，应有 %2 字节"_qs.arg(size).arg(expected);
     return std::nullopt;
 }
 

@@ -142,14 +142,15 @@ TEST(SiteDatabaseBadFiles, DamagedTablePageIsReportedWhenRead)
     EXPECT_EQ(Snapshot(app.Path()), before);
 }
 
-// Another program's connection holding a lock on DIY.xqd.
+// Another program's connection holding a lock on DIY.xqd: a transaction begun and one
+// statement run in it, kept open until Release.
 class LockHolder {
 public:
-    LockHolder(const QString& path, const char* begin)
+    LockHolder(const QString& path, const char* begin, const char* work)
     {
         EXPECT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db_), SQLITE_OK);
         EXPECT_EQ(sqlite3_exec(db_, begin, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db_);
-        EXPECT_EQ(sqlite3_exec(db_, "insert into main (Name) values ('holder')", nullptr, nullptr, nullptr), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db_, work, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db_);
     }
     ~LockHolder() { sqlite3_close(db_); }
     void Release() { EXPECT_EQ(sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db_); }
@@ -157,6 +158,9 @@ public:
 private:
     sqlite3* db_ = nullptr;
 };
+
+constexpr char kHolderWrites[] = "insert into main (Name) values ('holder')";
+constexpr char kHolderReads[] = "select count(*) from main";
 
 enum class Op { List, Load, Add, Update, Delete };
 
@@ -178,20 +182,28 @@ TEST(SiteDatabaseLocks, AWriteLockOutlivingTheTimeoutFailsClearlyAndTheSameSaveS
     constexpr auto timeout = 150ms;
     const struct {
         const char* lock;
+        const char* work;
         Op op;
         bool blocked;
         QStringList names; // after the lock is released and the operation is run again
     } cases[] = {
-        {"BEGIN IMMEDIATE", Op::List, false, {"a", "b", "holder"}},
-        {"BEGIN IMMEDIATE", Op::Load, false, {"a", "b", "holder"}},
-        {"BEGIN IMMEDIATE", Op::Add, true, {"a", "b", "holder", "c"}},
-        {"BEGIN IMMEDIATE", Op::Update, true, {"a2", "b", "holder"}},
-        {"BEGIN IMMEDIATE", Op::Delete, true, {"a", "holder"}},
-        {"BEGIN EXCLUSIVE", Op::List, true, {"a", "b", "holder"}},
-        {"BEGIN EXCLUSIVE", Op::Load, true, {"a", "b", "holder"}},
-        {"BEGIN EXCLUSIVE", Op::Add, true, {"a", "b", "holder", "c"}},
-        {"BEGIN EXCLUSIVE", Op::Update, true, {"a2", "b", "holder"}},
-        {"BEGIN EXCLUSIVE", Op::Delete, true, {"a", "holder"}},
+        // a writer that has not committed yet: reading goes on, writing waits
+        {"BEGIN IMMEDIATE", kHolderWrites, Op::List, false, {"a", "b", "holder"}},
+        {"BEGIN IMMEDIATE", kHolderWrites, Op::Load, false, {"a", "b", "holder"}},
+        {"BEGIN IMMEDIATE", kHolderWrites, Op::Add, true, {"a", "b", "holder", "c"}},
+        {"BEGIN IMMEDIATE", kHolderWrites, Op::Update, true, {"a2", "b", "holder"}},
+        {"BEGIN IMMEDIATE", kHolderWrites, Op::Delete, true, {"a", "holder"}},
+        // a writer in the middle of committing: everything waits
+        {"BEGIN EXCLUSIVE", kHolderWrites, Op::List, true, {"a", "b", "holder"}},
+        {"BEGIN EXCLUSIVE", kHolderWrites, Op::Load, true, {"a", "b", "holder"}},
+        {"BEGIN EXCLUSIVE", kHolderWrites, Op::Add, true, {"a", "b", "holder", "c"}},
+        {"BEGIN EXCLUSIVE", kHolderWrites, Op::Update, true, {"a2", "b", "holder"}},
+        {"BEGIN EXCLUSIVE", kHolderWrites, Op::Delete, true, {"a", "holder"}},
+        // a long read, as the posting product makes: the save's commit waits for it
+        {"BEGIN", kHolderReads, Op::List, false, {"a", "b"}},
+        {"BEGIN", kHolderReads, Op::Add, true, {"a", "b", "c"}},
+        {"BEGIN", kHolderReads, Op::Update, true, {"a2", "b"}},
+        {"BEGIN", kHolderReads, Op::Delete, true, {"a"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.lock) + " op " + std::to_string(int(c.op)));
@@ -200,7 +212,7 @@ TEST(SiteDatabaseLocks, AWriteLockOutlivingTheTimeoutFailsClearlyAndTheSameSaveS
         for (const char* n : {"a", "b"})
             ASSERT_TRUE(db.AddSite(AllFields(SampleSite(n))).ok());
         {
-            LockHolder holder(app.DbPath(), c.lock);
+            LockHolder holder(app.DbPath(), c.lock, c.work);
             const auto start = std::chrono::steady_clock::now();
             const std::optional<DatabaseError> e = RunOp(db, c.op);
             const auto waited = std::chrono::steady_clock::now() - start;
@@ -224,7 +236,7 @@ TEST(SiteDatabaseLocks, ASaveWaitsForALockReleasedWithinTheTimeout)
 {
     AppDir app;
     SiteDatabase db = OpenOrFail(app.Path(), 5s);
-    auto holder = std::make_unique<LockHolder>(app.DbPath(), "BEGIN EXCLUSIVE");
+    auto holder = std::make_unique<LockHolder>(app.DbPath(), "BEGIN EXCLUSIVE", kHolderWrites);
     std::thread release([&] {
         std::this_thread::sleep_for(200ms);
         holder->Release();

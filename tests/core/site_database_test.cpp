@@ -404,6 +404,32 @@ TEST(SiteDatabase, ListingIntoKeptRecordsOverwritesThemAndSparesSharedTexts)
     EXPECT_EQ(sharedName, "b");
 }
 
+TEST(SiteDatabase, OpensAFileAnotherProgramKeepsInWalMode)
+{
+    AppDir app;
+    {
+        SiteDatabase db = OpenOrFail(app.Path());
+        Add(db, SampleSite("before"));
+    }
+    // the other program's newest pages stay in DIY.xqd-wal while it keeps the file open
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(app.DbPath()).constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "pragma journal_mode=WAL; pragma wal_autocheckpoint=0; "
+                                  "insert into main (Name, Memo) values ('in wal', zeroblob(20000))",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    ASSERT_TRUE(QFile::exists(app.DbPath() + "-wal"));
+
+    DbResult<SiteDatabase> db = OpenSiteDatabase(app.Path());
+    ASSERT_TRUE(db.ok()) << db.error().message.toStdString();
+    QStringList names;
+    for (const SiteRecord& r : db.value().ListSites().value())
+        names << r.Name;
+    EXPECT_EQ(names, (QStringList{"before", "in wal"}));
+    EXPECT_TRUE(db.value().AddSite(AllFields(SampleSite("after"))).ok());
+    sqlite3_close(other);
+}
+
 TEST(SiteDatabase, ReadsATableWhoseColumnsStandInAnotherOrder)
 {
     AppDir app(AppDir::WithoutTemplate);
