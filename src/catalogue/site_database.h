@@ -2,6 +2,7 @@
 // The site database DIY.xqd: opening (from the template sdk.dll on first start), listing,
 // loading, deleting, adding and updating rows of table main.
 
+#include "catalogue/database_error.h"
 #include "catalogue/save_encoding.h"
 #include "catalogue/site_record.h"
 
@@ -10,7 +11,6 @@
 #include <chrono>
 #include <memory>
 #include <optional>
-#include <variant>
 #include <vector>
 
 struct sqlite3;
@@ -21,43 +21,6 @@ inline constexpr char16_t kSiteDatabaseFile[] = u"DIY.xqd";
 inline constexpr char16_t kTemplateFile[] = u"sdk.dll";
 // Long enough for the posting product to finish what it is doing with the file.
 inline constexpr std::chrono::milliseconds kDefaultBusyTimeout{5000};
-
-enum class DatabaseFault {
-    TemplateMissing, // neither DIY.xqd nor sdk.dll
-    TemplateDamaged, // sdk.dll is not a site database; DIY.xqd was not created
-    Damaged,         // DIY.xqd is not a database, not a site database, or damaged
-    NotWritable,     // the directory or the file refuses writes
-    Locked,          // another program held the file past the busy timeout
-    RowVanished,     // the edited row is no longer there
-    Failed,          // anything else the engine or the file system reports
-};
-
-// A failure as the operator reads it: the message is Chinese, names the file and the cause.
-struct DatabaseError {
-    DatabaseFault fault;
-    QString path;    // the file concerned
-    QString message; // for the operator
-};
-
-// A value or the error that prevented it.
-template <class T>
-class DbResult {
-public:
-    DbResult(T value) : v_(std::move(value)) {}
-    DbResult(DatabaseError error) : v_(std::move(error)) {}
-
-    bool ok() const { return v_.index() == 0; }
-    explicit operator bool() const { return ok(); }
-    T& value() & { return std::get<0>(v_); }
-    const T& value() const& { return std::get<0>(v_); }
-    // by value from a temporary, so that `for (auto& r : db.ListSites().value())` is safe
-    T value() && { return std::move(std::get<0>(v_)); }
-    const DatabaseError& error() const { return std::get<1>(v_); }
-
-private:
-    std::variant<T, DatabaseError> v_;
-};
-using DbStatus = DbResult<std::monostate>;
 
 // True for an existing regular file; any error while asking counts as "no".
 bool FileExists(const QString& path);
