@@ -1,0 +1,28 @@
+#pragma once
+// The database file itself: opening it with the program's settings, checking that a file is
+// a site database, and making DIY.xqd from the template on first start. Private to the
+// catalogue's implementation.
+
+#include "catalogue/database_error.h"
+
+#include <QString>
+
+#include <chrono>
+#include <optional>
+
+struct sqlite3;
+
+namespace sitecapture {
+
+// sqlite3_open_v2 with extended result codes, the busy timeout and a guarded configuration.
+int OpenConnection(const QString& path, int flags, std::chrono::milliseconds timeout, sqlite3** db);
+
+// Why an open file is not a site database (no table main, a field missing, pages missing at
+// the end); nothing when it is one or when the engine failed, whose code is left in *rc.
+std::optional<QString> SiteTableProblem(sqlite3* db, const QString& path, int* rc);
+
+// DIY.xqd (target) from directory/sdk.dll; an existing DIY.xqd is never replaced.
+std::optional<DatabaseError> CreateFromTemplate(const QString& directory, const QString& target,
+                                                std::chrono::milliseconds timeout);
+
+} // namespace sitecapture
