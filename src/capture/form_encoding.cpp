@@ -108,7 +108,8 @@ QByteArray MultipartBody(const QList<FormEntry>& entries, const FormCharset& cha
 
 FormEnctype FormEnctypeFromAttribute(QStringView value)
 {
-    const QStringView v = value.trimmed();
+    // Matched whole, as the browser matches its keywords: " text/plain" is urlencoded.
+    const QStringView v = value;
     if (v.compare(u"multipart/form-data", Qt::CaseInsensitive) == 0)
         return FormEnctype::Multipart;
     if (v.compare(u"text/plain", Qt::CaseInsensitive) == 0)

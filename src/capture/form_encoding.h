@@ -13,7 +13,8 @@ namespace sitecapture {
 
 enum class FormEnctype { UrlEncoded, Multipart, TextPlain };
 
-// From the enctype attribute (or a submitter's formenctype); anything unknown is urlencoded.
+// From the enctype attribute (or a submitter's formenctype), ASCII case ignored; anything
+// else is urlencoded.
 FormEnctype FormEnctypeFromAttribute(QStringView value);
 
 // One entry of a form's entry list. A file entry carries the file's name, type and content.

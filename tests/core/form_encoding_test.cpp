@@ -84,7 +84,8 @@ TEST(FormEncoding, LineBreaks)
 TEST(FormEncoding, Enctypes)
 {
     EXPECT_EQ(FormEnctypeFromAttribute(u"Multipart/Form-Data"), FormEnctype::Multipart);
-    EXPECT_EQ(FormEnctypeFromAttribute(u" text/plain "), FormEnctype::TextPlain);
+    EXPECT_EQ(FormEnctypeFromAttribute(u"TEXT/plain"), FormEnctype::TextPlain);
+    EXPECT_EQ(FormEnctypeFromAttribute(u" text/plain"), FormEnctype::UrlEncoded);
     EXPECT_EQ(FormEnctypeFromAttribute(u""), FormEnctype::UrlEncoded);
     EXPECT_EQ(FormEnctypeFromAttribute(u"application/json"), FormEnctype::UrlEncoded);
 }
