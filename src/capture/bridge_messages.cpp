@@ -232,7 +232,7 @@ bool SubmissionMatcher::Submitted(const QUrl& action, const QByteArray& body, qi
 
 QByteArray SubmissionMatcher::Navigating(const QUrl& url, bool mayCarryForm, qint64 nowMs)
 {
-    if (report_ && nowMs - report_->at <= kWaitMs
+    if (mayCarryForm && report_ && nowMs - report_->at <= kWaitMs
         && WithoutFragment(report_->url) == WithoutFragment(url)) {
         QByteArray body = std::move(report_->body);
         report_.reset();

@@ -95,9 +95,10 @@ public:
     // reported: the caller raises BeforeNavigate2 with the body now.
     bool Submitted(const QUrl& action, const QByteArray& body, qint64 nowMs);
 
-    // A navigation. Returns the body to raise BeforeNavigate2 with: the waiting
-    // submission's for the same address, else empty. `mayCarryForm` marks navigations
-    // that can be a form's (form submissions, the first load of a new window).
+    // A navigation. Returns the body to raise BeforeNavigate2 with: for a navigation that
+    // can be a form's (`mayCarryForm`: a form submission, the first load of a new window),
+    // the waiting submission's for the same address; else empty. A link or a script that
+    // goes to the action address never takes a body.
     QByteArray Navigating(const QUrl& url, bool mayCarryForm, qint64 nowMs);
 
 private:

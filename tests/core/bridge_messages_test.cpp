@@ -147,6 +147,9 @@ TEST(SubmissionMatcher, PairsInEitherOrder)
         SubmissionMatcher m;
         EXPECT_EQ(m.Navigating(action, false, 0), QByteArray());
         EXPECT_FALSE(m.Submitted(action, "x=1", 10)) << "a plain link is no form's navigation";
+        EXPECT_EQ(m.Navigating(action, false, 20), QByteArray())
+            << "nor does a link to the action address take the waiting body";
+        EXPECT_EQ(m.Navigating(action, true, 30), "x=1");
     }
     {
         SubmissionMatcher m;

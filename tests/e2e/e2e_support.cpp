@@ -5,6 +5,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QInputMethodEvent>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -187,6 +188,19 @@ const Navigation* HarnessTest::WaitForPost(const QString& url, int timeoutMs)
         },
         timeoutMs);
     return found;
+}
+
+QImage HarnessTest::Screen()
+{
+    QScreen* screen = window_->screen();
+    const QPoint origin = window_->mapToGlobal(QPoint(0, 0));
+    return screen->grabWindow(0, origin.x(), origin.y(), window_->width(), window_->height()).toImage();
+}
+
+QColor HarnessTest::PagePixel(QPoint at)
+{
+    QWidget* view = Window().Browser().Widget();
+    return Screen().pixelColor(view->mapTo(window_.get(), at));
 }
 
 QByteArray WithBoundaryOf(const QByteArray& ours, const Request& theirs)

@@ -4,10 +4,13 @@
 #include "test_server.h"
 #include "tools/harness/harness_window.h"
 
+#include <QColor>
 #include <QComboBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QPoint>
 #include <QString>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -70,6 +73,10 @@ protected:
     // Selects a Combo1 entry with the keyboard, as the operator does.
     void ChooseLabel(const QString& label);
 
+    // The window as it is on the screen (Xvfb), and one pixel of the page in it.
+    QImage Screen();
+    QColor PagePixel(QPoint at);
+
     // Waits until a navigation with a body has been raised, and returns the last such.
     const Navigation* WaitForPost(const QString& url, int timeoutMs = 20000);
     bool WaitFor(const std::function<bool()>& done, int timeoutMs = 20000);
@@ -78,6 +85,15 @@ protected:
     std::unique_ptr<sitecapture::HarnessWindow> window_;
     std::vector<Navigation> navigations_;
     QStringList statuses_;
+};
+
+// Counts every address a page manages to hand to the desktop.
+class DesktopCatcher : public QObject {
+    Q_OBJECT
+public:
+    int opened = 0;
+public slots:
+    void Open(const QUrl&) { ++opened; }
 };
 
 // The request body with the browser's multipart boundary put in place of ours.

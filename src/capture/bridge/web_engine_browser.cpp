@@ -47,6 +47,15 @@ QWebEngineScript MakeScript(const QString& name, const QString& source, quint32 
     return s;
 }
 
+// Addresses a new window can show; others (mail links, custom schemes) never load.
+bool IsLoadable(const QUrl& url)
+{
+    static const QStringList schemes{QStringLiteral("http"), QStringLiteral("https"),
+                                     QStringLiteral("data"), QStringLiteral("blob"),
+                                     QStringLiteral("about")};
+    return schemes.contains(url.scheme(), Qt::CaseInsensitive);
+}
+
 } // namespace
 
 class WebEngineBrowser::Page final : public QWebEnginePage {
@@ -147,14 +156,15 @@ WebEngineBrowser::Tab& WebEngineBrowser::OpenTab()
             OnLink(url);
     });
     tabs_.push_back(std::move(tab));
+    DropOldTabs();
     return t;
 }
 
 QWebEnginePage* WebEngineBrowser::OpenWindow()
 {
-    Tab& tab = OpenTab();
-    Show(tab);
-    return tab.page.get();
+    // Shown once it loads something: a popup whose address cannot load (a blocked scheme)
+    // leaves the view on its opener.
+    return OpenTab().page.get();
 }
 
 void WebEngineBrowser::Show(Tab& tab)
@@ -216,9 +226,11 @@ void WebEngineBrowser::OnLink(const QString& url)
 void WebEngineBrowser::OnNavigation(Tab& tab, const QUrl& url, bool mayCarryForm,
                                     bool isMainFrame)
 {
-    const bool firstOfWindow = isMainFrame && tab.fresh && tabs_.size() > 1;
+    const bool firstOfWindow = isMainFrame && tab.fresh && &tab != current_;
     if (isMainFrame) {
         tab.fresh = false;
+        if (firstOfWindow && IsLoadable(url))
+            Show(tab);
         loadingText_ = kLoading + url.toString();
     }
     const QByteArray body =
