@@ -65,6 +65,7 @@ void HarnessTest::SetUp()
                      [this](const QString& url, const QByteArray& body) {
                          navigations_.push_back({url, body});
                      });
+    QObject::connect(window_.get(), &HarnessWindow::FieldHandled, [this] { ++handled_; });
     QObject::connect(window_.get(), &HarnessWindow::BrowserStatus,
                      [this](const QString& text) { statuses_ << text; });
     window_->move(0, 0);
@@ -82,7 +83,7 @@ void HarnessTest::TearDown()
 
 bool HarnessTest::WaitFor(const std::function<bool()>& done, int timeoutMs)
 {
-    return QTest::qWaitFor(done, timeoutMs);
+    return WaitUntil(done, timeoutMs);
 }
 
 void HarnessTest::Open(const QString& path, WizardPage mode)
@@ -93,6 +94,25 @@ void HarnessTest::Open(const QString& path, WizardPage mode)
     ASSERT_TRUE(WaitFor([&] { return statuses_.mid(before).contains(u"完成"_qs); }))
         << "page did not finish loading: " << path.toStdString();
     ASSERT_TRUE(WaitForBridge());
+    ASSERT_TRUE(WaitForInput());
+}
+
+bool HarnessTest::WaitForInput()
+{
+    // A page that has just loaded may drop the first clicks: click an empty corner until
+    // the page script reports the click (on the body) back.
+    QWidget* view = Window().Browser().Widget();
+    const QPoint corner(view->width() - 5, view->height() - 5);
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const int before = handled_;
+        Click(corner);
+        if (WaitFor([&] { return handled_ > before; }, 500)) {
+            const auto field = Window().Browser().ActiveField();
+            if (field && field->tagName.compare(u"BODY", Qt::CaseInsensitive) == 0)
+                return true;
+        }
+    }
+    return false;
 }
 
 bool HarnessTest::WaitForBridge(int timeoutMs)
@@ -108,7 +128,7 @@ bool HarnessTest::WaitForBridge(int timeoutMs)
             if (*alive)
                 answered = true;
         });
-        (void)QTest::qWaitFor([&] { return answered; }, 500);
+        WaitUntil([&] { return answered; }, 500);
         *alive = false;
     }
     return answered;
@@ -152,8 +172,13 @@ void HarnessTest::Key(Qt::Key key, Qt::KeyboardModifiers modifiers)
 
 void HarnessTest::Visit(QPoint at, const QString& name)
 {
-    Click(at);
-    ASSERT_TRUE(WaitFor([&] { return Text2() == name; }, 10000))
+    // A frame that has just loaded may not take clicks yet: click again after a while.
+    bool tracked = false;
+    for (int attempt = 0; attempt < 5 && !tracked; ++attempt) {
+        Click(at);
+        tracked = WaitFor([&] { return Text2() == name; }, 2000);
+    }
+    ASSERT_TRUE(tracked)
         << "field not tracked: " << name.toStdString() << " (Text2 is " << Text2().toStdString()
         << ")";
 }
@@ -192,6 +217,8 @@ const Navigation* HarnessTest::WaitForPost(const QString& url, int timeoutMs)
 
 QImage HarnessTest::Screen()
 {
+    // Widgets paint lazily: bring the panel up to date on the screen first.
+    window_->repaint();
     QScreen* screen = window_->screen();
     const QPoint origin = window_->mapToGlobal(QPoint(0, 0));
     return screen->grabWindow(0, origin.x(), origin.y(), window_->width(), window_->height()).toImage();
@@ -200,7 +227,13 @@ QImage HarnessTest::Screen()
 QColor HarnessTest::PagePixel(QPoint at)
 {
     QWidget* view = Window().Browser().Widget();
-    return Screen().pixelColor(view->mapTo(window_.get(), at));
+    const QPoint p = view->mapToGlobal(at);
+    return window_->screen()->grabWindow(0, p.x(), p.y(), 1, 1).toImage().pixelColor(0, 0);
+}
+
+bool HarnessTest::WaitForPixel(QPoint at, const QColor& color, int timeoutMs)
+{
+    return WaitUntil([&] { return PagePixel(at) == color; }, timeoutMs, 50);
 }
 
 QByteArray WithBoundaryOf(const QByteArray& ours, const Request& theirs)

@@ -62,6 +62,8 @@ protected:
     void Open(const QString& path, sitecapture::WizardPage mode);
     // Waits until the page script answers a ping.
     bool WaitForBridge(int timeoutMs = 20000);
+    // Waits until the page takes clicks.
+    bool WaitForInput();
 
     // Real input to the page.
     QWidget* PageWidget();
@@ -76,6 +78,8 @@ protected:
     // The window as it is on the screen (Xvfb), and one pixel of the page in it.
     QImage Screen();
     QColor PagePixel(QPoint at);
+    // Waits until that pixel has the colour; looks at the screen every 50 ms.
+    bool WaitForPixel(QPoint at, const QColor& color, int timeoutMs = 10000);
 
     // Waits until a navigation with a body has been raised, and returns the last such.
     const Navigation* WaitForPost(const QString& url, int timeoutMs = 20000);
@@ -85,6 +89,7 @@ protected:
     std::unique_ptr<sitecapture::HarnessWindow> window_;
     std::vector<Navigation> navigations_;
     QStringList statuses_;
+    int handled_ = 0; // CommandStateChange events so far
 };
 
 // Counts every address a page manages to hand to the desktop.

@@ -75,6 +75,7 @@ TEST_F(FormPaths, TargetBlankFormLoadsInTheSameView)
     EXPECT_EQ(Captured("/blank/save.asp"), "title=blank&go=post");
     ASSERT_TRUE(WaitFor([&] { return statuses_.endsWith(u"完成"_qs); }));
     ASSERT_TRUE(WaitForBridge());
+    ASSERT_TRUE(WaitForInput());
     Visit(ControlAt(answer, 0), "tel");
     EXPECT_EQ(Combo1(), u"电话"_qs);
 }
@@ -93,6 +94,7 @@ TEST_F(FormPaths, WindowOpenLoadsInTheSameView)
     ASSERT_TRUE(server_.WaitFor("GET", "/popup.html"));
     ASSERT_TRUE(WaitFor([&] { return statuses_.mid(before).contains(u"完成"_qs); }));
     ASSERT_TRUE(WaitForBridge());
+    ASSERT_TRUE(WaitForInput());
     Visit(ControlAt(popup, 0), "zip");
     EXPECT_EQ(Combo1(), u"邮编"_qs);
 }
@@ -154,7 +156,12 @@ TEST_F(FormPaths, GetFormsAndPreventedSubmissionsCaptureNothing)
     ASSERT_TRUE(WaitFor([&] {
         return std::any_of(navigations_.begin(), navigations_.end(),
                            [&](const Navigation& n) { return n.url.contains("/search?q=abc&s=find"); });
-    }));
+    })) << [&] {
+        std::string all;
+        for (const Navigation& n : navigations_)
+            all += n.url.toStdString() + "\n";
+        return all;
+    }();
     for (const Navigation& n : navigations_)
         EXPECT_TRUE(n.body.isEmpty()) << n.url.toStdString();
     EXPECT_EQ(server_.Last("POST", "/never"), nullptr);

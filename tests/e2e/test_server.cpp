@@ -1,9 +1,26 @@
 #include "test_server.h"
 
 #include <QTcpSocket>
-#include <QTest>
+#include <QEventLoop>
+#include <QTimer>
 
 namespace e2e {
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs, int everyMs)
+{
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    poll.start(everyMs);
+    loop.exec();
+    return done();
+}
 
 QString AsciiHtml(const QString& html)
 {
@@ -84,7 +101,7 @@ const Request* TestServer::Last(const QByteArray& method, const QByteArray& path
 
 const Request* TestServer::WaitFor(const QByteArray& method, const QByteArray& path, int timeoutMs)
 {
-    (void)QTest::qWaitFor([&] { return Last(method, path) != nullptr; }, timeoutMs);
+    WaitUntil([&] { return Last(method, path) != nullptr; }, timeoutMs);
     return Last(method, path);
 }
 

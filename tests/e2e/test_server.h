@@ -55,4 +55,9 @@ private:
 
 QString AsciiHtml(const QString& html);
 
+// Runs the event loop until `done` holds, checking every `everyMs`; false after the
+// timeout. (QTest::qWaitFor sleeps 10 ms between passes, which holds up every hop of the
+// browser's messages.)
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 20000, int everyMs = 1);
+
 } // namespace e2e
