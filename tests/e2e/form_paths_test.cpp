@@ -59,6 +59,28 @@ TEST_F(FormPaths, PageThatReplacesSubmitStillSubmits)
     EXPECT_EQ(Captured("/wrapped/save.asp"), "title=x&stamp=true:arg:1");
 }
 
+TEST_F(FormPaths, FormAddedByThePageLater)
+{
+    // The page takes its form out and puts it back after the load, as script-built pages do.
+    const std::vector<Row> rows{
+        {u"公司名称:"_qs, R"(<input name="comp">)"},
+        {QString(), R"(<input type="submit" name="go" value="ok">)"},
+    };
+    const QString script = QStringLiteral(
+        "<script>var form = document.forms[0], html = form.outerHTML; form.remove();"
+        "addEventListener('load', function () {"
+        " document.body.insertAdjacentHTML('afterbegin', html); });</script>");
+    server_.ServeHtml("/late.html", "gbk",
+                      FormPage("gbk", R"(method="post" action="/late/save.asp")", rows, script));
+    Open("/late.html", WizardPage::PublishCapturePage);
+    Visit(ControlAt(rows, 0), "comp");
+    EXPECT_EQ(Combo1(), u"公司名称"_qs);
+    Type("ACME");
+    ASSERT_TRUE(WaitFor([&] { return Text3() == "ACME"; }));
+    Click(ControlAt(rows, 1));
+    EXPECT_EQ(Captured("/late/save.asp"), "comp=/zcomp/&go=ok");
+}
+
 TEST_F(FormPaths, TargetBlankFormLoadsInTheSameView)
 {
     const std::vector<Row> rows{
