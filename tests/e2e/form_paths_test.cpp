@@ -2,6 +2,9 @@
 
 #include "e2e_support.h"
 
+#include <QStatusBar>
+#include <QTest>
+
 using namespace sitecapture;
 
 namespace e2e {
@@ -57,6 +60,73 @@ TEST_F(FormPaths, PageThatReplacesSubmitStillSubmits)
     Open("/wrapped.html", WizardPage::PublishCapturePage);
     Click(ControlAt(rows, 1) + QPoint(10, 0));
     EXPECT_EQ(Captured("/wrapped/save.asp"), "title=x&stamp=true:arg:1");
+}
+
+struct SubmitterCase {
+    const char* what;
+    const char* form;      // the form's method and enctype
+    const char* submitter; // the clicked button's own attributes
+};
+
+void PrintTo(const SubmitterCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
+class Submitters : public FormPaths, public testing::WithParamInterface<SubmitterCase> {};
+
+TEST_P(Submitters, ChooseActionMethodAndEnctypeAsTheBrowserDoes)
+{
+    const SubmitterCase& c = GetParam();
+    const std::vector<Row> rows{
+        {u"标题:"_qs, u"<input name=\"title\" value=\"甲 乙\">"_qs},
+        {QString(), u"<input type=\"submit\" name=\"a\" value=\"存\" style=\"width:100px\">"
+                    u"<input type=\"submit\" name=\"b\" value=\"另存\" style=\"width:100px\" "_qs
+                        + QString::fromLatin1(c.submitter) + u">"_qs},
+    };
+    server_.ServeHtml("/submitter.html", "gbk",
+                      FormPage("gbk", QStringLiteral("action=\"/never\" ") + QString::fromLatin1(c.form), rows));
+    Open("/submitter.html", WizardPage::PublishCapturePage);
+    Click(ControlAt(rows, 1) + QPoint(150, 0)); // the second button
+    const QString action = server_.Url("/other/keep.asp");
+    const Navigation* ours = WaitForPost(action);
+    const Request* theirs = server_.WaitFor("POST", "/other/keep.asp");
+    ASSERT_TRUE(ours && theirs);
+    EXPECT_EQ(WithBoundaryOf(ours->body, *theirs), theirs->body)
+        << c.what << "; the browser sent " << theirs->headers.value("content-type").toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FormPaths, Submitters,
+    testing::Values(
+        SubmitterCase{"post form, text/plain button", R"(method="post")",
+                      R"(formaction="/other/keep.asp" formenctype="text/plain")"},
+        SubmitterCase{"post multipart form, urlencoded button", R"(method="post" enctype="multipart/form-data")",
+                      R"(formaction="/other/keep.asp" formenctype="application/x-www-form-urlencoded")"},
+        SubmitterCase{"get form, post text/plain button", R"(method="get")",
+                      R"(formaction="/other/keep.asp" formmethod="post" formenctype="text/plain")"},
+        SubmitterCase{"get form, post multipart button", R"(method="get")",
+                      R"(formaction="/other/keep.asp" formmethod="post" formenctype="multipart/form-data")"},
+        SubmitterCase{"get text/plain form, post button", R"(method="get" enctype="text/plain")",
+                      R"(formaction="/other/keep.asp" formmethod="POST")"},
+        SubmitterCase{"get multipart form, post button", R"(method="get" enctype="multipart/form-data")",
+                      R"(formaction="/other/keep.asp" formmethod="post")"}),
+    [](const testing::TestParamInfo<SubmitterCase>& info) { return std::to_string(info.index); });
+
+TEST_F(FormPaths, StatusTexts)
+{
+    const std::vector<Row> rows{{QString(), R"(<a href="/next.html?x=1">next</a>)"}};
+    server_.ServeHtml("/links.html", "gbk", FormPage("gbk", "", rows));
+    Open("/links.html", WizardPage::PublishCapturePage);
+    EXPECT_TRUE(statuses_.contains(u"正在打开网页 "_qs + server_.Url("/links.html")));
+    QTest::mouseMove(PageWidget(), ControlAt(rows, 0) + QPoint(5, 0));
+    EXPECT_TRUE(WaitFor([&] { return statuses_.contains(server_.Url("/next.html?x=1")); }));
+    EXPECT_EQ(Window().Status().currentMessage(), server_.Url("/next.html?x=1"))
+        << "the capture page shows the browser's status";
+    QTest::mouseMove(PageWidget(), QPoint(600, 300));
+    EXPECT_TRUE(WaitFor([&] { return statuses_.endsWith(u"完成"_qs); })) << "left the link";
+    EXPECT_EQ(Window().Status().currentMessage(), server_.Url("/next.html?x=1"))
+        << "\"完成\" is not shown";
 }
 
 TEST_F(FormPaths, FormAddedByThePageLater)

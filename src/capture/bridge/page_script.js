@@ -307,7 +307,14 @@
       } catch (e) {
         return;
       }
-      const enctype = String(pick('formenctype', 'enctype') || '');
+      // The engine encodes the body of a form whose own method is GET as urlencoded, even
+      // when its submitter posts it as text/plain (the header then says text/plain).
+      let enctype = String(pick('formenctype', 'enctype') || '');
+      const ownMethod = String(attr(form, 'method') || '').toLowerCase();
+      if (ownMethod !== 'post' && ownMethod !== 'dialog' &&
+          enctype.toLowerCase() !== 'multipart/form-data') {
+        enctype = 'application/x-www-form-urlencoded';
+      }
       const charset = this.charsetOf(doc, form);
       const entries = [];
       const files = [];
