@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -197,11 +198,15 @@ BridgeMessage ParseBridgeMessage(const QJsonValue& message)
 
 void FieldSnapshots::Apply(const MarkupMessage& m)
 {
-    // A document that is not known yet may only come in small numbers: the page's frames.
+    // The page's frames come and go (advertising frames reload): the document used least
+    // recently makes room.
     constexpr qsizetype kMaxDocuments = 64;
-    if (!docs_.contains(m.doc) && docs_.size() >= kMaxDocuments)
-        docs_.clear();
-    docs_.insert(m.doc, Document{m.version, PageMarkup(m.segments)});
+    if (!docs_.contains(m.doc) && docs_.size() >= kMaxDocuments) {
+        auto oldest = std::min_element(docs_.begin(), docs_.end(),
+                                       [](const Document& a, const Document& b) { return a.used < b.used; });
+        docs_.erase(oldest);
+    }
+    docs_.insert(m.doc, Document{m.version, ++uses_, PageMarkup(m.segments)});
 }
 
 FieldSnapshot FieldSnapshots::Take(const FieldMessage& m)
@@ -211,7 +216,10 @@ FieldSnapshot FieldSnapshots::Take(const FieldMessage& m)
     s.name = m.name;
     s.value = NormalizeLineBreaks(m.value);
     auto doc = docs_.find(m.doc);
-    if (doc == docs_.end() || doc->version != m.version || m.input < 0)
+    if (doc == docs_.end())
+        return s;
+    doc->used = ++uses_;
+    if (doc->version != m.version || m.input < 0)
         return s;
     for (const auto& [index, value] : m.values)
         doc->markup.SetValue(index, value);

@@ -79,9 +79,11 @@ public:
 private:
     struct Document {
         int version = 0;
+        qint64 used = 0;
         PageMarkup markup{QStringList{}};
     };
     QHash<int, Document> docs_;
+    qint64 uses_ = 0;
 };
 
 // Pairs the bodies the page script reports with the navigations the engine starts, in

@@ -13,16 +13,14 @@ void PrepareForBrowserPlugin()
 
 BrowserFactory* LoadBrowserFactory(QString* error)
 {
-    // Kept for the whole run: the plugin is never unloaded while a page may be alive.
-    static QPluginLoader* loader = nullptr;
-    if (!loader) {
-        loader = new QPluginLoader(
-            QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("sitecapture_browser")));
-    }
-    auto* factory = qobject_cast<BrowserFactory*>(loader->instance());
+    // Kept for the whole run; its destruction does not unload the plugin, so no page outlives
+    // its code.
+    static QPluginLoader loader(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("sitecapture_browser")));
+    auto* factory = qobject_cast<BrowserFactory*>(loader.instance());
     if (!factory && error) {
         *error = QStringLiteral(u"无法加载内嵌浏览器组件 sitecapture_browser，请确认它与本程序在同一目录。\n")
-            + loader->errorString();
+            + loader.errorString();
     }
     return factory;
 }

@@ -123,6 +123,14 @@ TEST(FieldSnapshots, MarkupComesFromTheDocumentsCurrentVersion)
     EXPECT_TRUE(snapshots.Take(FieldFor(1, 1, 5)).markup.isEmpty()) << "no such input";
     EXPECT_EQ(snapshots.Take(FieldFor(1, 1, -1)).tagName, u"INPUT"_qs);
 
+    // Many frames later, the document in use is still known.
+    for (int doc = 100; doc < 200; ++doc) {
+        snapshots.Apply({doc, 1, {"<tr><td>x:</td><td><input value=\"", "\">"}});
+        EXPECT_FALSE(snapshots.Take(FieldFor(1, 1, 1)).markup.isEmpty()) << doc;
+    }
+    EXPECT_TRUE(snapshots.Take(FieldFor(100, 1, 0)).markup.isEmpty()) << "made room long ago";
+    EXPECT_FALSE(snapshots.Take(FieldFor(199, 1, 0)).markup.isEmpty());
+
     snapshots.Clear();
     EXPECT_TRUE(snapshots.Take(FieldFor(1, 1, 1)).markup.isEmpty());
 }

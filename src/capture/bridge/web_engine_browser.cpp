@@ -117,6 +117,10 @@ WebEngineBrowser::WebEngineBrowser(BrowserEvents& events, const BridgeScripts& s
 
 WebEngineBrowser::~WebEngineBrowser()
 {
+    // Nothing the pages do while they go reaches the window any more.
+    disconnect(nullptr, nullptr, this, nullptr);
+    for (auto& tab : tabs_)
+        tab->closing = true;
     view_.reset();
     closing_.clear();
     tabs_.clear();
@@ -205,8 +209,11 @@ void WebEngineBrowser::HighlightActiveField()
 
 void WebEngineBrowser::Ping(std::function<void()> answered)
 {
+    constexpr std::size_t kKeptPings = 64; // a page that never answers keeps only these
     const int id = ++nextPing_;
     pings_[id] = std::move(answered);
+    if (pings_.size() > kKeptPings)
+        pings_.erase(pings_.begin());
     emit current_->bridge->ping(id);
 }
 
@@ -226,6 +233,8 @@ void WebEngineBrowser::OnLink(const QString& url)
 void WebEngineBrowser::OnNavigation(Tab& tab, const QUrl& url, bool mayCarryForm,
                                     bool isMainFrame)
 {
+    if (tab.closing)
+        return;
     const bool firstOfWindow = isMainFrame && tab.fresh && &tab != current_;
     if (isMainFrame) {
         tab.fresh = false;
