@@ -118,9 +118,11 @@ WebEngineBrowser::WebEngineBrowser(BrowserEvents& events, const BridgeScripts& s
 WebEngineBrowser::~WebEngineBrowser()
 {
     // Nothing the pages do while they go reaches the window any more.
-    disconnect(nullptr, nullptr, this, nullptr);
-    for (auto& tab : tabs_)
-        tab->closing = true;
+    for (auto* tabs : {&tabs_, &closing_})
+        for (auto& tab : *tabs) {
+            tab->closing = true;
+            tab->page->disconnect(this);
+        }
     view_.reset();
     closing_.clear();
     tabs_.clear();
