@@ -1,8 +1,12 @@
 #pragma once
 // The one place where bytes and text meet. GBK is Windows code page 936.
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringView>
+
+#include <memory>
 
 namespace sitecapture {
 
@@ -36,5 +40,30 @@ private:
 };
 
 QString DecodeGbk(QByteArrayView bytes);
+
+// A charset in which the browser sends form data, named by the label the page gives
+// (accept-charset, or the document's encoding). The browser's own rules apply: GB2312
+// and GBK pages send GBK, UTF-16 sends UTF-8, an unknown label sends UTF-8.
+class FormCharset {
+public:
+    explicit FormCharset(QStringView label);
+    ~FormCharset();
+    FormCharset(FormCharset&&) noexcept;
+    FormCharset& operator=(FormCharset&&) noexcept;
+
+    // "UTF-8", "GBK", "Big5", "gb18030" and so on.
+    QString Name() const { return name_; }
+
+    // The bytes the browser sends for the text: the converter's best-fit mappings first
+    // (in GBK "²" becomes "2"), then "&#N;" for characters the charset still lacks.
+    // Lone surrogates are sent as U+FFFD.
+    QByteArray Encode(QStringView text) const;
+
+private:
+    struct Converter;
+    QString name_;
+    std::unique_ptr<Converter> converter_; // null for UTF-8
+    bool gbk_ = false;
+};
 
 } // namespace sitecapture

@@ -1,0 +1,352 @@
+// The page side of the capture bridge. Injected at document creation into every frame, in
+// an isolated world: the page's own scripts can neither see nor call any of it. The copy
+// in the top frame talks to the tool over the web channel; same-origin frames hand their
+// documents to it, because the channel only reaches the top frame.
+//
+// It reports three things: the focused element after every focus change or edit (with
+// the markup the label rules read), each form submission with its entry list, and the
+// answer to a ping. It paints a field yellow when the tool asks, and never otherwise
+// changes the page.
+(function () {
+  'use strict';
+
+  const ENGINE = 'sitecaptureEngine';
+  const HOOK_EVENT = 'sitecapture-form-submit';
+  const MAX_CHARS = 16 * 1024 * 1024;
+  const KEPT_HANDLES = 32;
+  const HTML_SPACES = /^[\t\n\f\r ]+|[\t\n\f\r ]+$/g;
+
+  let topWindow = null;
+  try {
+    topWindow = window.top;
+  } catch (e) {
+    topWindow = null;
+  }
+  if (window !== topWindow) {
+    // A frame: the top frame's engine follows this document, if the frame is same-origin.
+    let engine = null;
+    try {
+      engine = topWindow ? topWindow[ENGINE] : null;
+    } catch (e) {
+      engine = null;
+    }
+    if (engine) engine.attach(window);
+    return;
+  }
+
+  function text(value) {
+    return typeof value === 'string' ? value : '';
+  }
+
+  function isFrame(el) {
+    return el.localName === 'iframe' || el.localName === 'frame';
+  }
+
+  function base64(buffer) {
+    const bytes = new Uint8Array(buffer);
+    let s = '';
+    for (let i = 0; i < bytes.length; i += 0x8000)
+      s += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    return btoa(s);
+  }
+
+  function charsLength(entries) {
+    let n = 0;
+    for (const e of entries)
+      n += e.name.length + (e.file ? e.file.name.length + e.file.data.length : e.value.length);
+    return n;
+  }
+
+  class Engine {
+    constructor() {
+      this.docs = new WeakMap();
+      this.nextDoc = 1;
+      this.handles = new Map();
+      // Handles of an earlier page of the same view never name an element of this one.
+      this.nextHandle = 1 + Math.floor(Math.random() * 1e9);
+      this.painted = new WeakMap();
+      this.queue = [];
+      this.bridge = null;
+      // Markup is serialised from a copy in a document without a window: nothing in the
+      // copy loads, runs or shows.
+      this.inert = document.implementation.createHTMLDocument('');
+      new QWebChannel(qt.webChannelTransport, (channel) => {
+        const bridge = channel.objects.bridge;
+        bridge.highlight.connect((handle) => this.paint(handle));
+        bridge.ping.connect((id) => this.send({kind: 'pong', id}));
+        bridge.report({kind: 'hello'});
+        this.bridge = bridge;
+        for (const m of this.queue.splice(0)) bridge.report(m);
+      });
+    }
+
+    send(message) {
+      if (this.bridge) this.bridge.report(message);
+      else if (this.queue.length < 256) this.queue.push(message);
+    }
+
+    attach(win) {
+      let doc = null;
+      try {
+        doc = win.document;
+      } catch (e) {
+        return null;
+      }
+      if (!doc) return null;
+      const known = this.docs.get(doc);
+      if (known) return known;
+      const st = {
+        id: this.nextDoc++, doc, version: 0, dirty: true,
+        inputs: [], index: new Map(), sent: [], paintedList: [], lastSubmit: null, observer: null,
+      };
+      this.docs.set(doc, st);
+      const activity = (e) => {
+        if (e.isTrusted) this.onActivity(doc);
+      };
+      for (const type of ['focusin', 'input', 'change', 'keyup', 'mouseup'])
+        doc.addEventListener(type, activity, true);
+      // Focus that moves into a frame leaves only a blur behind in this window.
+      win.addEventListener('blur', (e) => {
+        if (e.isTrusted && e.target === win) setTimeout(() => this.onActivity(doc), 0);
+      }, true);
+      doc.addEventListener('submit', (e) => {
+        if (e.isTrusted) this.noteSubmit(st, e.target, e.submitter || null);
+      }, true);
+      doc.addEventListener(HOOK_EVENT, (e) => this.noteSubmit(st, e.target, null), true);
+      doc.addEventListener('formdata', (e) => {
+        if (e.isTrusted) this.onFormData(st, e);
+      }, true);
+      st.observer = new MutationObserver((records) => this.noteMutations(st, records));
+      st.observer.observe(doc, {subtree: true, childList: true, attributes: true, characterData: true});
+      return st;
+    }
+
+    // --- the focused element -------------------------------------------------------------
+
+    onActivity(doc) {
+      let el = doc.activeElement;
+      for (let depth = 0; el && depth < 16 && isFrame(el); ++depth) {
+        let inner = null;
+        try {
+          inner = el.contentDocument;
+        } catch (e) {
+          inner = null;
+        }
+        if (!inner || !inner.defaultView) break;
+        this.attach(inner.defaultView);
+        el = inner.activeElement;
+      }
+      if (el) this.report(el);
+    }
+
+    remember(el) {
+      const handle = this.nextHandle++;
+      this.handles.set(handle, el);
+      if (this.handles.size > KEPT_HANDLES) this.handles.delete(this.handles.keys().next().value);
+      return handle;
+    }
+
+    report(el) {
+      const view = el.ownerDocument && el.ownerDocument.defaultView;
+      const st = view ? this.attach(view) : null;
+      if (!st) return;
+      const message = {
+        kind: 'field', doc: st.id, version: 0, handle: this.remember(el),
+        tag: text(el.tagName), name: text(el.name), value: text(el.value), input: -1, values: [],
+      };
+      if (el.localName === 'input') this.placeInput(st, el, message);
+      this.send(message);
+    }
+
+    placeInput(st, el, message) {
+      this.noteMutations(st, st.observer.takeRecords());
+      if (st.dirty) this.serialize(st);
+      const k = st.index.get(el);
+      if (k === undefined) return;
+      for (let i = 0; i < k; ++i) {
+        const v = st.inputs[i].value;
+        if (v !== st.sent[i]) {
+          st.sent[i] = v;
+          message.values.push([i, v]);
+        }
+      }
+      message.version = st.version;
+      message.input = k;
+    }
+
+    noteMutations(st, records) {
+      for (const r of records) {
+        const ownPaint = r.type === 'attributes' && r.attributeName === 'style' && this.painted.has(r.target);
+        if (!ownPaint) {
+          st.dirty = true;
+          return;
+        }
+      }
+    }
+
+    // The body's markup with a mark in each input's value attribute, cut at the marks. The
+    // tool puts the current values (and the marker) back in; a focus change then costs
+    // only the values, and the markup is sent again only after the document changed.
+    serialize(st) {
+      st.observer.takeRecords();
+      st.dirty = false;
+      st.version += 1;
+      st.inputs = [];
+      st.index = new Map();
+      st.sent = [];
+      const body = st.doc.body;
+      if (!body) {
+        this.send({kind: 'markup', doc: st.id, version: st.version, segments: ['']});
+        return;
+      }
+      const live = Array.from(body.getElementsByTagName('input'));
+      const copy = this.inert.importNode(body, true);
+      const copies = copy.getElementsByTagName('input');
+      const nonce = Math.random().toString(36).slice(2) + Date.now().toString(36);
+      const mark = (i) => '\uE000' + nonce + ':' + i + '\uE001';
+      for (let i = 0; i < copies.length; ++i) copies[i].setAttribute('value', mark(i));
+      this.unpaint(st, body, copy);
+      const html = copy.innerHTML;
+      if (html.length > MAX_CHARS) {
+        this.send({kind: 'oversize'});
+        return;
+      }
+      const segments = [];
+      let from = 0;
+      for (let i = 0; i < live.length && copies.length === live.length; ++i) {
+        const m = mark(i);
+        const at = html.indexOf(m, from);
+        if (at < 0) break;
+        segments.push(html.slice(from, at));
+        from = at + m.length;
+      }
+      if (segments.length !== live.length) {
+        // Not cut as expected: the document is sent without places for its inputs.
+        this.send({kind: 'markup', doc: st.id, version: st.version, segments: [html]});
+        return;
+      }
+      segments.push(html.slice(from));
+      st.inputs = live;
+      live.forEach((e, i) => st.index.set(e, i));
+      this.send({kind: 'markup', doc: st.id, version: st.version, segments});
+    }
+
+    // The copy shows painted fields with the style they had before the paint.
+    unpaint(st, body, copy) {
+      for (const el of st.paintedList) {
+        if (!body.contains(el)) continue;
+        const i = Array.prototype.indexOf.call(body.getElementsByTagName(el.localName), el);
+        const twin = copy.getElementsByTagName(el.localName)[i];
+        if (!twin) continue;
+        const before = this.painted.get(el);
+        if (before === null) twin.removeAttribute('style');
+        else twin.setAttribute('style', before);
+      }
+    }
+
+    paint(handle) {
+      const el = this.handles.get(handle);
+      if (!el || !el.isConnected) return;
+      const st = this.docs.get(el.ownerDocument);
+      if (!this.painted.has(el)) {
+        this.painted.set(el, el.getAttribute('style'));
+        if (st) st.paintedList.push(el);
+      }
+      const style = el.style;
+      if (style.getPropertyValue('background-color') === 'yellow' &&
+          style.getPropertyPriority('background-color') === 'important') return;
+      style.setProperty('background-color', 'yellow', 'important');
+      if (st) this.noteMutations(st, st.observer.takeRecords());
+    }
+
+    // --- submissions ---------------------------------------------------------------------
+
+    noteSubmit(st, form, submitter) {
+      if (!form || form.localName !== 'form') return;
+      st.lastSubmit = {form, submitter};
+      // The entry list of a submission is built in the same task as its announcement.
+      setTimeout(() => {
+        if (st.lastSubmit && st.lastSubmit.form === form) st.lastSubmit = null;
+      }, 0);
+    }
+
+    onFormData(st, e) {
+      const pending = st.lastSubmit;
+      if (!pending || pending.form !== e.target) return;
+      st.lastSubmit = null;
+      this.reportSubmission(st.doc, pending.form, pending.submitter, e.formData);
+    }
+
+    charsetOf(doc, form) {
+      const accept = form.getAttribute('accept-charset');
+      if (accept) {
+        for (const label of accept.split(/[\t\n\f\r ,]+/)) {
+          if (!label) continue;
+          try {
+            return new TextDecoder(label).encoding;
+          } catch (e) {
+            // Not a charset the browser knows: try the next one.
+          }
+        }
+      }
+      return doc.characterSet;
+    }
+
+    reportSubmission(doc, form, submitter, formData) {
+      const attr = (el, name) => (el && el.hasAttribute(name) ? el.getAttribute(name) : null);
+      const pick = (own, formName) => {
+        const s = attr(submitter, own);
+        return s !== null ? s : attr(form, formName);
+      };
+      // Only a POST carries a body; other submissions are plain navigations to the tool.
+      if (String(pick('formmethod', 'method') || '').toLowerCase() !== 'post') return;
+      const action = String(pick('formaction', 'action') || '').replace(HTML_SPACES, '');
+      let url;
+      try {
+        url = new URL(action || doc.URL, doc.baseURI).href;
+      } catch (e) {
+        return;
+      }
+      // The engine encodes the body of a form whose own method is GET as urlencoded, even
+      // when its submitter posts it as text/plain (the header then says text/plain).
+      let enctype = String(pick('formenctype', 'enctype') || '');
+      const ownMethod = String(attr(form, 'method') || '').toLowerCase();
+      if (ownMethod !== 'post' && ownMethod !== 'dialog' &&
+          enctype.toLowerCase() !== 'multipart/form-data') {
+        enctype = 'application/x-www-form-urlencoded';
+      }
+      const charset = this.charsetOf(doc, form);
+      const entries = [];
+      const files = [];
+      let fileBytes = 0;
+      for (const [name, value] of formData) {
+        if (typeof value === 'string') {
+          entries.push({name, value});
+        } else {
+          const entry = {name, file: {name: text(value.name), type: text(value.type), data: ''}};
+          entries.push(entry);
+          files.push([entry, value]);
+          fileBytes += value.size;
+        }
+      }
+      const done = () => {
+        if (charsLength(entries) > MAX_CHARS) this.send({kind: 'oversize'});
+        else this.send({kind: 'submit', url, enctype, charset, entries});
+      };
+      const multipart = enctype.toLowerCase() === 'multipart/form-data';
+      if (!multipart || files.length === 0) {
+        done();
+      } else if (fileBytes * 4 / 3 > MAX_CHARS) {
+        this.send({kind: 'oversize'});
+      } else {
+        Promise.all(files.map(([entry, file]) =>
+          file.arrayBuffer().then((buffer) => { entry.file.data = base64(buffer); })))
+          .then(done, done);
+      }
+    }
+  }
+
+  const engine = new Engine();
+  Object.defineProperty(window, ENGINE, {value: engine});
+  engine.attach(window);
+})();

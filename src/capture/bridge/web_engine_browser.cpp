@@ -1,0 +1,293 @@
+#include "capture/bridge/web_engine_browser.h"
+
+#include "capture/bridge/bridge_object.h"
+#include "capture/codepage.h"
+#include "capture/form_encoding.h"
+
+#include <QLoggingCategory>
+#include <QTimer>
+#include <QWebChannel>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include <algorithm>
+
+namespace sitecapture {
+namespace {
+
+Q_LOGGING_CATEGORY(lcPage, "sitecapture.page", QtWarningMsg)
+
+const QString kLoading = QStringLiteral(u"正在打开网页 ");
+const QString kDone = QStringLiteral(u"完成");
+const QString kTooLarge = QStringLiteral(u"网页内容超过 16 MB，本次未读取输入框和提交的数据");
+
+// Popups and the pages that opened them stay alive for a while: an opener may still write
+// into its popup or submit a form into it.
+constexpr std::size_t kKeptTabs = 4;
+
+template <class... Ts>
+struct Overloaded : Ts... {
+    using Ts::operator()...;
+};
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
+
+QWebEngineScript MakeScript(const QString& name, const QString& source, quint32 world)
+{
+    QWebEngineScript s;
+    s.setName(name);
+    s.setSourceCode(source);
+    s.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    s.setWorldId(world);
+    s.setRunsOnSubFrames(true);
+    return s;
+}
+
+// Addresses a new window can show; others (mail links, custom schemes) never load.
+bool IsLoadable(const QUrl& url)
+{
+    static const QStringList schemes{QStringLiteral("http"), QStringLiteral("https"),
+                                     QStringLiteral("data"), QStringLiteral("blob"),
+                                     QStringLiteral("about")};
+    return schemes.contains(url.scheme(), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+class WebEngineBrowser::Page final : public QWebEnginePage {
+public:
+    Page(QWebEngineProfile* profile, WebEngineBrowser& owner, Tab& tab)
+        : QWebEnginePage(profile), owner_(owner), tab_(tab)
+    {
+    }
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override
+    {
+        owner_.OnNavigation(tab_, url, type == NavigationTypeFormSubmitted, isMainFrame);
+        return true; // BeforeNavigate2 never cancels
+    }
+
+    // New windows load in the same view; the engine carries their request (and its body).
+    QWebEnginePage* createWindow(WebWindowType) override { return owner_.OpenWindow(); }
+
+    // The page's console is not the operator's business; developers may turn it on with
+    // QT_LOGGING_RULES="sitecapture.page.debug=true".
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message,
+                                  int line, const QString& source) override
+    {
+        qCDebug(lcPage).noquote() << source << line << message;
+    }
+
+private:
+    WebEngineBrowser& owner_;
+    Tab& tab_;
+};
+
+struct WebEngineBrowser::Tab {
+    std::unique_ptr<BridgeObject> bridge;
+    std::unique_ptr<QWebChannel> channel;
+    std::unique_ptr<Page> page; // declared last: goes before its channel
+    FieldSnapshots snapshots;
+    bool fresh = true; // no load in the main frame yet: a new window's first one may be a form's
+    bool closing = false;
+};
+
+WebEngineBrowser::WebEngineBrowser(BrowserEvents& events, const BridgeScripts& scripts)
+    : events_(events)
+{
+    clock_.start();
+    profile_ = std::make_unique<QWebEngineProfile>(); // no storage name: off the record
+    QWebEngineSettings* settings = profile_->settings();
+    // A page never gets the desktop to open anything (mail links, custom schemes).
+    settings->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
+    profile_->scripts()->insert(MakeScript(QStringLiteral("sitecapture-bridge"), scripts.isolated,
+                                           QWebEngineScript::ApplicationWorld));
+    profile_->scripts()->insert(MakeScript(QStringLiteral("sitecapture-submit-hook"),
+                                           scripts.mainWorld, QWebEngineScript::MainWorld));
+    view_ = std::make_unique<QWebEngineView>();
+    view_->setContextMenuPolicy(Qt::NoContextMenu);
+    Show(OpenTab());
+}
+
+WebEngineBrowser::~WebEngineBrowser()
+{
+    // Nothing the pages do while they go reaches the window any more.
+    for (auto* tabs : {&tabs_, &closing_})
+        for (auto& tab : *tabs) {
+            tab->closing = true;
+            tab->page->disconnect(this);
+        }
+    view_.reset();
+    closing_.clear();
+    tabs_.clear();
+}
+
+QWidget* WebEngineBrowser::Widget()
+{
+    return view_.get();
+}
+
+WebEngineBrowser::Tab& WebEngineBrowser::OpenTab()
+{
+    auto tab = std::make_unique<Tab>();
+    Tab& t = *tab;
+    t.bridge = std::make_unique<BridgeObject>(
+        [this, &t](const QJsonValue& message) { OnReport(t, message); });
+    t.channel = std::make_unique<QWebChannel>();
+    t.channel->registerObject(QStringLiteral("bridge"), t.bridge.get());
+    t.page = std::make_unique<Page>(profile_.get(), *this, t);
+    t.page->setWebChannel(t.channel.get(), QWebEngineScript::ApplicationWorld);
+
+    QWebEnginePage* page = t.page.get();
+    connect(page, &QWebEnginePage::loadStarted, this, [this, &t] {
+        if (&t != current_)
+            return;
+        loading_ = true;
+        Status(loadingText_);
+    });
+    connect(page, &QWebEnginePage::loadFinished, this, [this, &t](bool) {
+        if (&t != current_)
+            return;
+        loading_ = false;
+        Status(kDone);
+    });
+    connect(page, &QWebEnginePage::linkHovered, this, [this, &t](const QString& url) {
+        if (&t == current_)
+            OnLink(url);
+    });
+    tabs_.push_back(std::move(tab));
+    DropOldTabs();
+    return t;
+}
+
+QWebEnginePage* WebEngineBrowser::OpenWindow()
+{
+    // Shown once it loads something: a popup whose address cannot load (a blocked scheme)
+    // leaves the view on its opener.
+    return OpenTab().page.get();
+}
+
+void WebEngineBrowser::Show(Tab& tab)
+{
+    current_ = &tab;
+    view_->setPage(tab.page.get());
+    DropOldTabs();
+}
+
+void WebEngineBrowser::DropOldTabs()
+{
+    while (tabs_.size() > kKeptTabs) {
+        auto old = std::find_if(tabs_.begin(), tabs_.end(),
+                                [this](const auto& t) { return t.get() != current_; });
+        if (old == tabs_.end())
+            return;
+        if (activeTab_ == old->get())
+            activeTab_ = nullptr;
+        // The page may be inside one of its own signals: it ends on the next turn of the
+        // event loop, and says nothing more until then.
+        (*old)->closing = true;
+        closing_.push_back(std::move(*old));
+        tabs_.erase(old);
+        QTimer::singleShot(0, this, [this] { closing_.clear(); });
+    }
+}
+
+void WebEngineBrowser::Navigate(const QString& address)
+{
+    current_->page->load(QUrl::fromUserInput(address));
+}
+
+void WebEngineBrowser::HighlightActiveField()
+{
+    if (activeTab_ && active_)
+        emit activeTab_->bridge->highlight(activeHandle_);
+}
+
+void WebEngineBrowser::Ping(std::function<void()> answered)
+{
+    constexpr std::size_t kKeptPings = 64; // a page that never answers keeps only these
+    const int id = ++nextPing_;
+    pings_[id] = std::move(answered);
+    if (pings_.size() > kKeptPings)
+        pings_.erase(pings_.begin());
+    emit current_->bridge->ping(id);
+}
+
+void WebEngineBrowser::Status(const QString& text)
+{
+    events_.StatusTextChange(text);
+}
+
+void WebEngineBrowser::OnLink(const QString& url)
+{
+    if (!url.isEmpty())
+        Status(url);
+    else
+        Status(loading_ ? loadingText_ : kDone);
+}
+
+void WebEngineBrowser::OnNavigation(Tab& tab, const QUrl& url, bool mayCarryForm,
+                                    bool isMainFrame)
+{
+    if (tab.closing)
+        return;
+    const bool firstOfWindow = isMainFrame && tab.fresh && &tab != current_;
+    if (isMainFrame) {
+        tab.fresh = false;
+        if (firstOfWindow && IsLoadable(url))
+            Show(tab);
+        loadingText_ = kLoading + url.toString();
+    }
+    const QByteArray body =
+        submissions_.Navigating(url, mayCarryForm || firstOfWindow, clock_.elapsed());
+    events_.BeforeNavigate2(url.toString(QUrl::FullyEncoded), body);
+}
+
+void WebEngineBrowser::OnReport(Tab& tab, const QJsonValue& message)
+{
+    if (tab.closing)
+        return;
+    std::visit(Overloaded{
+                   [](std::monostate) {},
+                   [&tab](const HelloMessage&) { tab.snapshots.Clear(); },
+                   [&tab](const MarkupMessage& m) { tab.snapshots.Apply(m); },
+                   [this, &tab](const FieldMessage& m) { OnField(tab, m); },
+                   [this](const SubmitMessage& m) { OnSubmit(m); },
+                   [this](const OversizeMessage&) { Status(kTooLarge); },
+                   [this](const PongMessage& m) {
+                       auto it = pings_.find(m.id);
+                       if (it == pings_.end())
+                           return;
+                       auto answered = std::move(it->second);
+                       pings_.erase(it);
+                       answered();
+                   },
+               },
+               ParseBridgeMessage(message));
+}
+
+void WebEngineBrowser::OnField(Tab& tab, const FieldMessage& m)
+{
+    if (&tab != current_)
+        return; // a page out of sight has no focus to report
+    active_ = tab.snapshots.Take(m);
+    activeTab_ = &tab;
+    activeHandle_ = m.handle;
+    events_.CommandStateChange();
+}
+
+void WebEngineBrowser::OnSubmit(const SubmitMessage& m)
+{
+    const QByteArray body = EncodeFormBody(m.entries, m.enctype, FormCharset(m.charset),
+                                           NewMultipartBoundary());
+    if (submissions_.Submitted(QUrl(m.url), body, clock_.elapsed()))
+        events_.BeforeNavigate2(m.url, body);
+}
+
+} // namespace sitecapture

@@ -1,0 +1,76 @@
+#pragma once
+// WebBrowser1 on Qt WebEngine: a view whose pages carry the bridge script in every frame.
+
+#include "capture/bridge_messages.h"
+#include "capture/browser_control.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+class QWebEnginePage;
+class QWebEngineProfile;
+class QWebEngineView;
+
+namespace sitecapture {
+
+struct BridgeScripts {
+    QString isolated;  // the web channel library and the page script
+    QString mainWorld; // the form.submit() hook
+};
+
+class WebEngineBrowser final : public QObject, public BrowserControl {
+    Q_OBJECT
+public:
+    WebEngineBrowser(BrowserEvents& events, const BridgeScripts& scripts);
+    ~WebEngineBrowser() override;
+
+    QWidget* Widget() override;
+    void Navigate(const QString& address) override;
+    QString Tag() const override { return tag_; }
+    void SetTag(const QString& tag) override { tag_ = tag; }
+    std::optional<FieldSnapshot> ActiveField() const override { return active_; }
+    void HighlightActiveField() override;
+    void Ping(std::function<void()> answered) override;
+
+private:
+    class Page;
+    struct Tab;
+    friend class Page;
+
+    Tab& OpenTab();
+    QWebEnginePage* OpenWindow();
+    void Show(Tab& tab);
+    void DropOldTabs();
+    void OnReport(Tab& tab, const QJsonValue& message);
+    void OnNavigation(Tab& tab, const QUrl& url, bool mayCarryForm, bool isMainFrame);
+    void OnField(Tab& tab, const FieldMessage& m);
+    void OnSubmit(const SubmitMessage& m);
+    void OnLink(const QString& url);
+    void Status(const QString& text);
+
+    BrowserEvents& events_;
+    QString tag_;
+    // Destroyed in reverse: the view first, then the pages, then their profile.
+    std::unique_ptr<QWebEngineProfile> profile_;
+    std::vector<std::unique_ptr<Tab>> tabs_;
+    std::vector<std::unique_ptr<Tab>> closing_;
+    std::unique_ptr<QWebEngineView> view_;
+    Tab* current_ = nullptr;
+
+    SubmissionMatcher submissions_;
+    QElapsedTimer clock_;
+    std::optional<FieldSnapshot> active_;
+    Tab* activeTab_ = nullptr;
+    int activeHandle_ = 0;
+    int nextPing_ = 0;
+    std::map<int, std::function<void()>> pings_;
+    QString loadingText_;
+    bool loading_ = false;
+};
+
+} // namespace sitecapture

@@ -1,0 +1,254 @@
+#include "capture/bridge_messages.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace sitecapture {
+namespace {
+
+// Counts the characters of one message against kMaxBridgeChars.
+class Budget {
+public:
+    bool Take(qsizetype n)
+    {
+        left_ -= n;
+        return left_ >= 0;
+    }
+
+private:
+    qsizetype left_ = kMaxBridgeChars;
+};
+
+std::optional<QString> String(const QJsonObject& o, QLatin1StringView key, Budget& budget)
+{
+    const QJsonValue v = o.value(key);
+    if (!v.isString())
+        return std::nullopt;
+    QString s = v.toString();
+    if (!budget.Take(s.size()))
+        return std::nullopt;
+    return s;
+}
+
+std::optional<int> Int(const QJsonValue& v)
+{
+    if (!v.isDouble())
+        return std::nullopt;
+    const double d = v.toDouble();
+    if (!std::isfinite(d) || d != std::floor(d) || d < std::numeric_limits<int>::min()
+        || d > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return int(d);
+}
+
+std::optional<int> Int(const QJsonObject& o, QLatin1StringView key)
+{
+    return Int(o.value(key));
+}
+
+BridgeMessage Markup(const QJsonObject& o, Budget& budget)
+{
+    MarkupMessage m;
+    const auto doc = Int(o, QLatin1StringView("doc"));
+    const auto version = Int(o, QLatin1StringView("version"));
+    const QJsonValue segments = o.value(QLatin1StringView("segments"));
+    if (!doc || !version || !segments.isArray())
+        return {};
+    m.doc = *doc;
+    m.version = *version;
+    const QJsonArray a = segments.toArray();
+    if (a.isEmpty())
+        return {};
+    m.segments.reserve(a.size());
+    for (const QJsonValue& s : a) {
+        if (!s.isString() || !budget.Take(s.toString().size()))
+            return {};
+        m.segments << s.toString();
+    }
+    return m;
+}
+
+BridgeMessage Field(const QJsonObject& o, Budget& budget)
+{
+    FieldMessage m;
+    const auto doc = Int(o, QLatin1StringView("doc"));
+    const auto version = Int(o, QLatin1StringView("version"));
+    const auto handle = Int(o, QLatin1StringView("handle"));
+    const auto input = Int(o, QLatin1StringView("input"));
+    const auto tag = String(o, QLatin1StringView("tag"), budget);
+    const auto name = String(o, QLatin1StringView("name"), budget);
+    const auto value = String(o, QLatin1StringView("value"), budget);
+    const QJsonValue values = o.value(QLatin1StringView("values"));
+    if (!doc || !version || !handle || !input || !tag || !name || !value || !values.isArray())
+        return {};
+    m.doc = *doc;
+    m.version = *version;
+    m.handle = *handle;
+    m.input = *input;
+    m.tag = *tag;
+    m.name = *name;
+    m.value = *value;
+    for (const QJsonValue& pair : values.toArray()) {
+        const QJsonArray p = pair.toArray();
+        const auto index = p.size() == 2 ? Int(p[0]) : std::nullopt;
+        if (!index || !p[1].isString() || !budget.Take(p[1].toString().size()))
+            return {};
+        m.values.append({*index, p[1].toString()});
+    }
+    return m;
+}
+
+std::optional<FormEntry> Entry(const QJsonValue& v, Budget& budget)
+{
+    if (!v.isObject())
+        return std::nullopt;
+    const QJsonObject o = v.toObject();
+    FormEntry e;
+    const auto name = String(o, QLatin1StringView("name"), budget);
+    if (!name)
+        return std::nullopt;
+    e.name = *name;
+    if (o.contains(QLatin1StringView("value"))) {
+        const auto value = String(o, QLatin1StringView("value"), budget);
+        if (!value)
+            return std::nullopt;
+        e.value = *value;
+        return e;
+    }
+    const QJsonValue fileValue = o.value(QLatin1StringView("file"));
+    if (!fileValue.isObject())
+        return std::nullopt;
+    const QJsonObject file = fileValue.toObject();
+    const auto fileName = String(file, QLatin1StringView("name"), budget);
+    const auto type = String(file, QLatin1StringView("type"), budget);
+    const auto data = String(file, QLatin1StringView("data"), budget);
+    if (!fileName || !type || !data)
+        return std::nullopt;
+    const auto decoded = QByteArray::fromBase64Encoding(
+        data->toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded)
+        return std::nullopt;
+    e.isFile = true;
+    e.fileName = *fileName;
+    e.fileType = *type;
+    e.fileContent = *decoded;
+    return e;
+}
+
+BridgeMessage Submit(const QJsonObject& o, Budget& budget)
+{
+    SubmitMessage m;
+    const auto url = String(o, QLatin1StringView("url"), budget);
+    const auto enctype = String(o, QLatin1StringView("enctype"), budget);
+    const auto charset = String(o, QLatin1StringView("charset"), budget);
+    const QJsonValue entries = o.value(QLatin1StringView("entries"));
+    if (!url || !enctype || !charset || !entries.isArray())
+        return {};
+    const QUrl parsed(*url, QUrl::StrictMode);
+    if (!parsed.isValid() || parsed.isRelative())
+        return {};
+    m.url = *url;
+    m.enctype = FormEnctypeFromAttribute(*enctype);
+    m.charset = *charset;
+    for (const QJsonValue& v : entries.toArray()) {
+        auto e = Entry(v, budget);
+        if (!e)
+            return {};
+        m.entries.append(std::move(*e));
+    }
+    return m;
+}
+
+QString WithoutFragment(const QUrl& url)
+{
+    return url.adjusted(QUrl::RemoveFragment).toString(QUrl::FullyEncoded);
+}
+
+} // namespace
+
+BridgeMessage ParseBridgeMessage(const QJsonValue& message)
+{
+    if (!message.isObject())
+        return {};
+    const QJsonObject o = message.toObject();
+    const QString kind = o.value(QLatin1StringView("kind")).toString();
+    Budget budget;
+    if (kind == u"hello")
+        return HelloMessage{};
+    if (kind == u"markup")
+        return Markup(o, budget);
+    if (kind == u"field")
+        return Field(o, budget);
+    if (kind == u"submit")
+        return Submit(o, budget);
+    if (kind == u"oversize")
+        return OversizeMessage{};
+    if (kind == u"pong") {
+        const auto id = Int(o, QLatin1StringView("id"));
+        if (!id)
+            return {};
+        return PongMessage{*id};
+    }
+    return {};
+}
+
+void FieldSnapshots::Apply(const MarkupMessage& m)
+{
+    // The page's frames come and go (advertising frames reload): the document used least
+    // recently makes room.
+    constexpr qsizetype kMaxDocuments = 64;
+    if (!docs_.contains(m.doc) && docs_.size() >= kMaxDocuments) {
+        auto oldest = std::min_element(docs_.begin(), docs_.end(),
+                                       [](const Document& a, const Document& b) { return a.used < b.used; });
+        docs_.erase(oldest);
+    }
+    docs_.insert(m.doc, Document{m.version, ++uses_, PageMarkup(m.segments)});
+}
+
+FieldSnapshot FieldSnapshots::Take(const FieldMessage& m)
+{
+    FieldSnapshot s;
+    s.tagName = m.tag;
+    s.name = m.name;
+    s.value = NormalizeLineBreaks(m.value);
+    auto doc = docs_.find(m.doc);
+    if (doc == docs_.end())
+        return s;
+    doc->used = ++uses_;
+    if (doc->version != m.version || m.input < 0)
+        return s;
+    for (const auto& [index, value] : m.values)
+        doc->markup.SetValue(index, value);
+    s.markup = doc->markup.MarkupForField(m.input);
+    return s;
+}
+
+bool SubmissionMatcher::Submitted(const QUrl& action, const QByteArray& body, qint64 nowMs)
+{
+    if (navigation_ && nowMs - navigation_->at <= kWaitMs
+        && WithoutFragment(navigation_->url) == WithoutFragment(action)) {
+        navigation_.reset();
+        return true;
+    }
+    report_ = Pending{action, body, nowMs};
+    return false;
+}
+
+QByteArray SubmissionMatcher::Navigating(const QUrl& url, bool mayCarryForm, qint64 nowMs)
+{
+    if (mayCarryForm && report_ && nowMs - report_->at <= kWaitMs
+        && WithoutFragment(report_->url) == WithoutFragment(url)) {
+        QByteArray body = std::move(report_->body);
+        report_.reset();
+        return body;
+    }
+    if (mayCarryForm)
+        navigation_ = Pending{url, {}, nowMs};
+    return {};
+}
+
+} // namespace sitecapture

@@ -1,0 +1,18 @@
+#pragma once
+// The browser plugin is loaded on first use, from beside the executable: a program that
+// never shows a capture page never loads Qt WebEngine.
+
+#include "capture/browser_control.h"
+
+#include <QString>
+
+namespace sitecapture {
+
+// Call before the QApplication is created: the engine shares its OpenGL contexts.
+void PrepareForBrowserPlugin();
+
+// The factory of the loaded plugin; nullptr with the reason, for the operator, otherwise.
+// Later calls return the same factory.
+BrowserFactory* LoadBrowserFactory(QString* error = nullptr);
+
+} // namespace sitecapture

@@ -1,0 +1,176 @@
+// Messages from the page script: checked strictly, kept per document, paired with navigations.
+
+#include "capture/bridge_messages.h"
+#include "capture/label_window.h"
+
+#include "test_support.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+using namespace sitecapture;
+
+namespace {
+
+QJsonValue Json(const char* text)
+{
+    QJsonParseError error;
+    const QJsonDocument d = QJsonDocument::fromJson(QByteArray(text), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << text;
+    return d.object();
+}
+
+struct DropCase {
+    const char* what;
+    const char* json;
+};
+
+class DroppedMessages : public testing::TestWithParam<DropCase> {};
+
+TEST_P(DroppedMessages, AreIgnored)
+{
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(ParseBridgeMessage(Json(GetParam().json))))
+        << GetParam().what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Hostile, DroppedMessages,
+    testing::Values(
+        DropCase{"unknown kind", R"({"kind":"writeFile","path":"/tmp/x"})"},
+        DropCase{"no kind", R"({"doc":1})"},
+        DropCase{"field without values", R"({"kind":"field","doc":1,"version":1,"handle":1,"tag":"INPUT","name":"a","value":"b","input":0})"},
+        DropCase{"field with a numeric name", R"({"kind":"field","doc":1,"version":1,"handle":1,"tag":"INPUT","name":5,"value":"b","input":0,"values":[]})"},
+        DropCase{"field with a fractional handle", R"({"kind":"field","doc":1,"version":1,"handle":1.5,"tag":"INPUT","name":"a","value":"b","input":0,"values":[]})"},
+        DropCase{"field with a huge index", R"({"kind":"field","doc":1,"version":1,"handle":1,"tag":"INPUT","name":"a","value":"b","input":1e300,"values":[]})"},
+        DropCase{"field with a malformed value pair", R"({"kind":"field","doc":1,"version":1,"handle":1,"tag":"INPUT","name":"a","value":"b","input":0,"values":[[0]]})"},
+        DropCase{"markup without segments", R"({"kind":"markup","doc":1,"version":1,"segments":[]})"},
+        DropCase{"markup with an object segment", R"({"kind":"markup","doc":1,"version":1,"segments":[{}]})"},
+        DropCase{"submit to a relative address", R"({"kind":"submit","url":"/post","enctype":"","charset":"gbk","entries":[]})"},
+        DropCase{"submit with an entry without value", R"({"kind":"submit","url":"http://a/","enctype":"","charset":"gbk","entries":[{"name":"a"}]})"},
+        DropCase{"submit with bad base64", R"({"kind":"submit","url":"http://a/","enctype":"","charset":"gbk","entries":[{"name":"f","file":{"name":"x","type":"","data":"@@@"}}]})"},
+        DropCase{"pong without id", R"({"kind":"pong"})"}));
+
+TEST(BridgeMessages, OversizedMarkupIsDropped)
+{
+    const QString half(kMaxBridgeChars / 2 + 1, u'x');
+    QJsonObject o{{"kind", "markup"}, {"doc", 1}, {"version", 1},
+                  {"segments", QJsonArray{half, half}}};
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(ParseBridgeMessage(o)));
+    o["segments"] = QJsonArray{half};
+    EXPECT_TRUE(std::holds_alternative<MarkupMessage>(ParseBridgeMessage(o)));
+}
+
+TEST(BridgeMessages, WellFormedMessages)
+{
+    const auto field = ParseBridgeMessage(Json(
+        R"({"kind":"field","doc":2,"version":3,"handle":9,"tag":"INPUT","name":"tel","value":"010","input":1,"values":[[0,"A&B"]]})"));
+    ASSERT_TRUE(std::holds_alternative<FieldMessage>(field));
+    const FieldMessage& f = std::get<FieldMessage>(field);
+    EXPECT_EQ(f.doc, 2);
+    EXPECT_EQ(f.version, 3);
+    EXPECT_EQ(f.handle, 9);
+    EXPECT_EQ(f.input, 1);
+    ASSERT_EQ(f.values.size(), 1);
+    EXPECT_EQ(f.values[0].second, u"A&B"_qs);
+
+    const auto submit = ParseBridgeMessage(Json(
+        R"({"kind":"submit","url":"http://127.0.0.1/p.asp?x=1","enctype":"multipart/form-data","charset":"gbk",)"
+        R"("entries":[{"name":"t","value":"v"},{"name":"f","file":{"name":"a.txt","type":"text/plain","data":"aGk="}}]})"));
+    ASSERT_TRUE(std::holds_alternative<SubmitMessage>(submit));
+    const SubmitMessage& s = std::get<SubmitMessage>(submit);
+    EXPECT_EQ(s.enctype, FormEnctype::Multipart);
+    ASSERT_EQ(s.entries.size(), 2);
+    EXPECT_FALSE(s.entries[0].isFile);
+    EXPECT_TRUE(s.entries[1].isFile);
+    EXPECT_EQ(s.entries[1].fileContent, "hi");
+
+    EXPECT_TRUE(std::holds_alternative<HelloMessage>(ParseBridgeMessage(Json(R"({"kind":"hello"})"))));
+    EXPECT_TRUE(std::holds_alternative<OversizeMessage>(ParseBridgeMessage(Json(R"({"kind":"oversize"})"))));
+    EXPECT_TRUE(std::holds_alternative<PongMessage>(ParseBridgeMessage(Json(R"({"kind":"pong","id":4})"))));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(ParseBridgeMessage(QJsonValue("field"))));
+}
+
+FieldMessage FieldFor(int doc, int version, int input, QList<QPair<int, QString>> values = {})
+{
+    FieldMessage m;
+    m.doc = doc;
+    m.version = version;
+    m.tag = "INPUT";
+    m.name = "tel";
+    m.value = "a\nb";
+    m.input = input;
+    m.values = std::move(values);
+    return m;
+}
+
+TEST(FieldSnapshots, MarkupComesFromTheDocumentsCurrentVersion)
+{
+    FieldSnapshots snapshots;
+    snapshots.Apply({1, 1, {R"(<table><tr><td>公司名称:</td><td><input value=")",
+                             R"("></td></tr><tr><td>联系电话:</td><td><input value=")",
+                             R"("></td></tr></table>)"}});
+    FieldSnapshot s = snapshots.Take(FieldFor(1, 1, 1, {{0, "x"}}));
+    EXPECT_EQ(s.value, u"a\r\nb"_qs) << "values are reported as the form submits them";
+    EXPECT_EQ(LabelWindow(s.markup), u"r><td>联系电话"_qs);
+    EXPECT_TRUE(s.markup.contains(u"test..."));
+
+    EXPECT_TRUE(snapshots.Take(FieldFor(1, 2, 1)).markup.isEmpty()) << "stale version";
+    EXPECT_TRUE(snapshots.Take(FieldFor(7, 1, 1)).markup.isEmpty()) << "unknown document";
+    EXPECT_TRUE(snapshots.Take(FieldFor(1, 1, -1)).markup.isEmpty()) << "not an input";
+    EXPECT_TRUE(snapshots.Take(FieldFor(1, 1, 5)).markup.isEmpty()) << "no such input";
+    EXPECT_EQ(snapshots.Take(FieldFor(1, 1, -1)).tagName, u"INPUT"_qs);
+
+    // Many frames later, the document in use is still known.
+    for (int doc = 100; doc < 200; ++doc) {
+        snapshots.Apply({doc, 1, {"<tr><td>x:</td><td><input value=\"", "\">"}});
+        EXPECT_FALSE(snapshots.Take(FieldFor(1, 1, 1)).markup.isEmpty()) << doc;
+    }
+    EXPECT_TRUE(snapshots.Take(FieldFor(100, 1, 0)).markup.isEmpty()) << "made room long ago";
+    EXPECT_FALSE(snapshots.Take(FieldFor(199, 1, 0)).markup.isEmpty());
+
+    snapshots.Clear();
+    EXPECT_TRUE(snapshots.Take(FieldFor(1, 1, 1)).markup.isEmpty());
+}
+
+TEST(SubmissionMatcher, PairsInEitherOrder)
+{
+    const QUrl action("http://127.0.0.1:8080/post.asp?a=1");
+    {
+        SubmissionMatcher m;
+        EXPECT_FALSE(m.Submitted(action, "x=1", 0));
+        EXPECT_EQ(m.Navigating(QUrl("http://127.0.0.1:8080/other"), true, 5), QByteArray());
+        EXPECT_EQ(m.Navigating(QUrl("http://127.0.0.1:8080/post.asp?a=1#top"), true, 10), "x=1");
+        EXPECT_EQ(m.Navigating(action, true, 20), QByteArray()) << "a body is used once";
+    }
+    {
+        SubmissionMatcher m;
+        EXPECT_EQ(m.Navigating(action, true, 0), QByteArray());
+        EXPECT_TRUE(m.Submitted(action, "x=1", 100)) << "the body came after its navigation";
+        EXPECT_FALSE(m.Submitted(action, "x=2", 200)) << "that navigation is used once";
+    }
+    {
+        SubmissionMatcher m;
+        EXPECT_EQ(m.Navigating(action, false, 0), QByteArray());
+        EXPECT_FALSE(m.Submitted(action, "x=1", 10)) << "a plain link is no form's navigation";
+        EXPECT_EQ(m.Navigating(action, false, 20), QByteArray())
+            << "nor does a link to the action address take the waiting body";
+        EXPECT_EQ(m.Navigating(action, true, 30), "x=1");
+    }
+    {
+        SubmissionMatcher m;
+        EXPECT_FALSE(m.Submitted(action, "x=1", 0));
+        EXPECT_EQ(m.Navigating(action, true, SubmissionMatcher::kWaitMs + 1), QByteArray())
+            << "a submission that never navigated (prevented, or sent by script) expires";
+    }
+    {
+        SubmissionMatcher m;
+        EXPECT_FALSE(m.Submitted(action, "x=1", 0));
+        EXPECT_FALSE(m.Submitted(action, "x=2", 1));
+        EXPECT_EQ(m.Navigating(action, true, 2), "x=2") << "the last submission wins";
+    }
+}
+
+} // namespace
