@@ -51,7 +51,7 @@ TEST_F(CaptureFlow, GbkSiteLoginAndPublish)
     const std::vector<Row> publish{
         {u"信息标题:"_qs, R"(<input name="title">)"},
         {u"产品单价:"_qs, R"(<input name="price">)"},
-        {u"产品名称及规格:"_qs, R"(<input name="spec">)"},
+        {u"产品名称及规格:"_qs, R"(<input name="guige">)"},
         {u"公司名称:"_qs, R"(<input name="comp">)"},
         {u"联系人:"_qs, R"(<input name="lxr">)"},
         {u"联系电话:"_qs, R"(<input name="tel">)"},
@@ -68,7 +68,7 @@ TEST_F(CaptureFlow, GbkSiteLoginAndPublish)
     const std::vector<Expect> visits{
         {"title", u"主题"_qs, u"测试标题 A+B"_qs},
         {"price", u"单价"_qs, "99.5"},
-        {"spec", u"规格"_qs, "X&Y=1"},
+        {"guige", u"规格"_qs, "X&Y=1"},
         {"comp", u"公司名称"_qs, u"测试公司"_qs},
         {"lxr", u"联系人"_qs, u"张三"_qs},
         {"tel", u"电话"_qs, "010-12345678"},
@@ -89,7 +89,7 @@ TEST_F(CaptureFlow, GbkSiteLoginAndPublish)
             EXPECT_TRUE(WaitForPixel(field, QColor(255, 255, 0)));
             Screen().save(QStringLiteral("harness.png"));
         }
-        if (e.name == "spec") {
+        if (e.name == "guige") {
             // A wrong proposal, corrected by the operator after typing the value.
             ChooseLabel(u"关键字"_qs);
         }
@@ -110,7 +110,7 @@ TEST_F(CaptureFlow, GbkSiteLoginAndPublish)
     EXPECT_EQ(saved->body, savedSent->body);
     EXPECT_EQ(Window().Captured().publishAction, saveUrl);
     EXPECT_EQ(Window().Captured().publishData,
-              u"title=/ztitle/&price=/zprice/&spec=/zkeyword/&comp=/zcomp/&lxr=/zconne/"
+              u"title=/ztitle/&price=/zprice/&guige=/zkeyword/&comp=/zcomp/&lxr=/zconne/"
               u"&tel=/ztelpho/&mobile=13800001111&email=/zemal/&addr=/zaddr/&desc=/zcont/"
               u"&Submit=发布&action=save"_qs);
     EXPECT_EQ(Window().Captured().loginData, u"username=zhangsan&password=a+b&c=d%&Submit=登录&action=login"_qs)
