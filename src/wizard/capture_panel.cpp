@@ -96,6 +96,7 @@ void CapturePanel::BeforeNavigate2(const QString& url, const QByteArray& postDat
     if (!shown)
         return;
     text1_->setText(shown->text1);
+    text1_->setCursorPosition(0); // the start of a long address says most
     text4_->setPlainText(shown->text4);
 }
 
