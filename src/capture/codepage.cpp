@@ -54,6 +54,9 @@ struct Cp936Tables {
         for (int b = 0; b < 256; ++b) {
             const char c = char(b);
             singles[b] = b < 0x80 ? char16_t(b) : ConvertOne(cnv.get(), &c, 1);
+            // 0xFF is no GBK character; the converter only keeps it for round trips (U+F8F5).
+            if (singles[b] >= 0xE000 && singles[b] <= 0xF8FF)
+                singles[b] = kReplacement;
         }
         for (int lead = 0x81; lead <= 0xFE; ++lead)
             for (int trail = 0x40; trail <= 0xFE; ++trail) {

@@ -104,6 +104,8 @@ TEST(Codepage, DecodesRawGbkBodies)
     EXPECT_EQ(DecodeGbk("\xD6"), u"\uFFFD");
     EXPECT_EQ(DecodeGbk(""), u"");
     EXPECT_EQ(DecodeGbk("\x80"), u"\u20AC"); // the euro sign of code page 936
+    EXPECT_EQ(DecodeGbk("\xFF"), u"\uFFFD");
+    EXPECT_EQ(UrlDecode(u"%FF%41"), u"\uFFFDA");
 }
 
 } // namespace
