@@ -30,38 +30,9 @@ qsizetype FoldedText::LastIndexOf(QStringView needle, qsizetype from) const
     return QStringView(folded_).lastIndexOf(FoldText(needle), from);
 }
 
-qsizetype FoldedText::Count(QStringView needle) const
-{
-    if (needle.isEmpty())
-        return 0;
-    const QString n = FoldText(needle);
-    qsizetype count = 0;
-    for (qsizetype at = QStringView(folded_).indexOf(n); at >= 0;
-         at = QStringView(folded_).indexOf(n, at + n.size()))
-        ++count;
-    return count;
-}
-
-qsizetype IndexOfText(QStringView haystack, QStringView needle, qsizetype from)
-{
-    if (needle.isEmpty())
-        return -1;
-    return QStringView(FoldText(haystack)).indexOf(FoldText(needle), from);
-}
-
 bool ContainsText(QStringView haystack, QStringView needle)
 {
-    return IndexOfText(haystack, needle) >= 0;
-}
-
-bool EqualsText(QStringView a, QStringView b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i)
-        if (FoldChar(a[i].unicode()) != FoldChar(b[i].unicode()))
-            return false;
-    return true;
+    return !needle.isEmpty() && QStringView(FoldText(haystack)).contains(FoldText(needle));
 }
 
 QString RemoveAllText(QStringView s, QStringView needle)

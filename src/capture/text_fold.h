@@ -32,16 +32,13 @@ public:
     // Last occurrence that starts at or before `from` (-1: anywhere).
     qsizetype LastIndexOf(QStringView needle, qsizetype from = -1) const;
     bool Contains(QStringView needle) const { return IndexOf(needle) >= 0; }
-    qsizetype Count(QStringView needle) const;
 
 private:
     QString folded_;
 };
 
-// One-off helpers for short texts.
-qsizetype IndexOfText(QStringView haystack, QStringView needle, qsizetype from = 0);
+// One-off helper for short texts.
 bool ContainsText(QStringView haystack, QStringView needle);
-bool EqualsText(QStringView a, QStringView b);
 // Removes every occurrence of needle, left to right, without rescanning what was kept.
 QString RemoveAllText(QStringView s, QStringView needle);
 

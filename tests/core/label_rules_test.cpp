@@ -23,8 +23,10 @@ QString Row(const QString& caption, const QString& name = "f")
 TEST(TextFold, FoldsCaseAndWidthOnly)
 {
     EXPECT_EQ(FoldText(u"AbZ ＡＢ：　ｚ中"), u"abz ab: z中");
-    EXPECT_TRUE(EqualsText(u"Ｔｅｓｔ...", u"test..."));
-    EXPECT_FALSE(EqualsText(u"Ä", u"ä")); // only ASCII letters fold
+    EXPECT_EQ(FoldText(u"Ｔｅｓｔ..."), u"test...");
+    EXPECT_EQ(FoldText(u"ÄＺ"), u"Äz"); // only ASCII letters fold
+    EXPECT_TRUE(ContainsText(u"<TR><td>", u"<tr"));
+    EXPECT_FALSE(ContainsText(u"abc", u""));
     EXPECT_EQ(RemoveAllText(u"a b　c&NBSP;d", u" "), u"abc&NBSP;d");
     EXPECT_EQ(RemoveAllText(u"x&NBSP;y&nbsp;", u"&nbsp;"), u"xy");
     EXPECT_EQ(RemoveAllText(u"aaa", u"aa"), u"a");
