@@ -25,8 +25,6 @@ QString FoldText(QStringView s);
 class FoldedText {
 public:
     explicit FoldedText(QStringView s) : folded_(FoldText(s)) {}
-    QStringView Folded() const { return folded_; }
-    qsizetype Size() const { return folded_.size(); }
 
     qsizetype IndexOf(QStringView needle, qsizetype from = 0) const;
     // Last occurrence that starts at or before `from` (-1: anywhere).
