@@ -129,7 +129,7 @@ public:
             if (s == u"完成")
                 ++loads_;
         });
-        window_.SetCaptureMode(WizardPage::PublishCapturePage);
+        window_.SetCaptureMode(CaptureMode::PublishCapturePage);
         window_.resize(1200, 800);
         window_.show();
         (void)QTest::qWaitForWindowExposed(&window_);
@@ -226,13 +226,13 @@ int main(int argc, char** argv)
     const long rss0 = RssKb();
     QElapsedTimer t;
     t.start();
-    QString error;
-    BrowserFactory* browsers = LoadBrowserFactory(&error);
+    Result<BrowserFactory*> loaded = LoadBrowserFactory();
     const double loadMs = Ms(t.nsecsElapsed());
-    if (!browsers) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    if (!loaded) {
+        std::fprintf(stderr, "%s\n", qPrintable(loaded.error().message));
         return 1;
     }
+    BrowserFactory* browsers = loaded.value();
     const long rss1 = RssKb();
     std::printf("Start-up\n");
     std::printf("%-58s %.1f ms, +%ld MB resident\n", "  load the plugin (QPluginLoader, Qt WebEngine libraries)",

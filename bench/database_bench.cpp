@@ -81,7 +81,7 @@ private:
 bool FillDatabase(const QString& dir, qint64 rows, std::string* error)
 {
     {
-        DbResult<SiteDatabase> db = OpenSiteDatabase(dir);
+        Result<SiteDatabase> db = OpenSiteDatabase(dir);
         if (!db) {
             *error = db.error().message.toStdString();
             return false;
@@ -137,7 +137,7 @@ std::optional<SiteDatabase> ListingDatabase(benchmark::State& state, const Bench
         state.SkipWithError(error.c_str());
         return std::nullopt;
     }
-    DbResult<SiteDatabase> db = OpenSiteDatabase(dir.Path());
+    Result<SiteDatabase> db = OpenSiteDatabase(dir.Path());
     if (!db) {
         state.SkipWithError(db.error().message.toStdString().c_str());
         return std::nullopt;
@@ -188,7 +188,7 @@ void BM_ListSitesFresh(benchmark::State& state)
         return;
     std::vector<SiteRecord> kept;
     for (auto _ : state) {
-        DbResult<std::vector<SiteRecord>> rows = db->ListSites();
+        Result<std::vector<SiteRecord>> rows = db->ListSites();
         if (!rows || qint64(rows.value().size()) != state.range(0)) {
             state.SkipWithError("listing failed");
             return;
@@ -208,14 +208,14 @@ void BM_AddSite(benchmark::State& state)
 {
     QTemporaryDir dir;
     QFile::copy(SITECAPTURE_TEMPLATE_PATH, dir.filePath("sdk.dll"));
-    DbResult<SiteDatabase> db = OpenSiteDatabase(dir.path());
+    Result<SiteDatabase> db = OpenSiteDatabase(dir.path());
     if (!db) {
         state.SkipWithError(db.error().message.toStdString().c_str());
         return;
     }
     const std::vector<FieldWrite> row = Writes(RealisticSite(1));
     for (auto _ : state) {
-        DbResult<qint64> id = db.value().AddSite(row);
+        Result<qint64> id = db.value().AddSite(row);
         if (!id) {
             state.SkipWithError(id.error().message.toStdString().c_str());
             return;

@@ -4,6 +4,7 @@
 // sizes. Anything else is dropped. Also the state kept from those messages: the markup of
 // each document and the submissions waiting for their navigation.
 
+#include "capture/bridge_constants.h"
 #include "capture/field_tracking.h"
 #include "capture/form_encoding.h"
 #include "capture/page_markup.h"
@@ -20,9 +21,6 @@
 #include <variant>
 
 namespace sitecapture {
-
-// Larger snapshots and submissions are dropped instead of freezing the tool.
-inline constexpr qsizetype kMaxBridgeChars = 16 * 1024 * 1024;
 
 // A new page script started in the page's top frame: whatever the previous one sent is gone.
 struct HelloMessage {};

@@ -3,6 +3,7 @@
 // the sitecapture_browser plugin, and a fake for tests. No engine types here, and no
 // QObject either: the plugin and the program each hold their own copy of this header.
 
+#include "capture/bridge_constants.h"
 #include "capture/field_tracking.h"
 
 #include <QByteArray>
@@ -25,7 +26,7 @@ public:
     virtual void BeforeNavigate2(const QString& url, const QByteArray& postData) = 0;
     // While the operator works in the page: focus changes and edits of form fields.
     virtual void CommandStateChange() = 0;
-    // A new status text; "完成" when a load has finished.
+    // A new status text; kStatusDone when a load has finished.
     virtual void StatusTextChange(const QString& text) = 0;
 
 protected:

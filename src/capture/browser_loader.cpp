@@ -11,18 +11,17 @@ void PrepareForBrowserPlugin()
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
-BrowserFactory* LoadBrowserFactory(QString* error)
+Result<BrowserFactory*> LoadBrowserFactory()
 {
     // Kept for the whole run; its destruction does not unload the plugin, so no page outlives
     // its code.
     static QPluginLoader loader(
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("sitecapture_browser")));
-    auto* factory = qobject_cast<BrowserFactory*>(loader.instance());
-    if (!factory && error) {
-        *error = QStringLiteral(u"无法加载内嵌浏览器组件 sitecapture_browser，请确认它与本程序在同一目录。\n")
-            + loader.errorString();
-    }
-    return factory;
+    if (auto* factory = qobject_cast<BrowserFactory*>(loader.instance()))
+        return factory;
+    return OperatorError{ErrorKind::BrowserUnavailable, loader.fileName(),
+                         QStringLiteral(u"无法加载内嵌浏览器组件 %1，请确认它与本程序在同一目录。\n（%2）")
+                             .arg(QDir::toNativeSeparators(loader.fileName()), loader.errorString())};
 }
 
 } // namespace sitecapture

@@ -3,6 +3,7 @@
 // never shows a capture page never loads Qt WebEngine.
 
 #include "capture/browser_control.h"
+#include "capture/operator_error.h"
 
 #include <QString>
 
@@ -11,8 +12,8 @@ namespace sitecapture {
 // Call before the QApplication is created: the engine shares its OpenGL contexts.
 void PrepareForBrowserPlugin();
 
-// The factory of the loaded plugin; nullptr with the reason, for the operator, otherwise.
-// Later calls return the same factory.
-BrowserFactory* LoadBrowserFactory(QString* error = nullptr);
+// The factory of the loaded plugin, or why it could not be loaded. Later calls return the
+// same factory.
+Result<BrowserFactory*> LoadBrowserFactory();
 
 } // namespace sitecapture

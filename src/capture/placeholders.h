@@ -1,7 +1,7 @@
 #pragma once
 // Placeholder labels and tokens, and the mapping of form fields to them.
 
-#include "wizard/shared_state.h"
+#include "capture/capture_model.h"
 
 #include <QString>
 #include <QStringList>

@@ -96,10 +96,10 @@ std::optional<CapturedDisplay> CaptureSubmission(int captureMode, const QString&
 
     QString* action = nullptr;
     QString* data = nullptr;
-    if (captureMode == int(WizardPage::LoginCapturePage)) {
+    if (captureMode == int(CaptureMode::LoginCapturePage)) {
         action = &captureSet.loginAction;
         data = &captureSet.loginData;
-    } else if (captureMode == int(WizardPage::PublishCapturePage)) {
+    } else if (captureMode == int(CaptureMode::PublishCapturePage)) {
         action = &captureSet.publishAction;
         data = &captureSet.publishData;
     } else {

@@ -1,7 +1,7 @@
 #pragma once
 // Turning a captured form submission into an action address and a post-data template.
 
-#include "wizard/shared_state.h"
+#include "capture/capture_model.h"
 
 #include <QByteArrayView>
 #include <QString>

@@ -47,20 +47,20 @@ QString NativePath(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
-DatabaseError Damaged(DatabaseOperation op, const QString& path, const QString& detail)
+OperatorError Damaged(DatabaseOperation op, const QString& path, const QString& detail)
 {
-    return {DatabaseFault::Damaged, path,
+    return {ErrorKind::Damaged, path,
             u"%1：%2 不是有效的站点数据库，或者已经损坏（%3）。"_qs.arg(Doing(op), NativePath(path), detail)};
 }
 
-DatabaseError DirectoryNotWritable(DatabaseOperation op, const QString& path, const QString& detail)
+OperatorError DirectoryNotWritable(DatabaseOperation op, const QString& path, const QString& detail)
 {
-    return {DatabaseFault::NotWritable, path,
+    return {ErrorKind::NotWritable, path,
             u"%1：目录 %2 不可写，无法写入 %3（%4）。请检查该目录的写入权限。"_qs.arg(
                 Doing(op), DirectoryOf(path), NativePath(path), detail)};
 }
 
-DatabaseError EngineError(sqlite3* db, int rc, DatabaseOperation op, const QString& path,
+OperatorError EngineError(sqlite3* db, int rc, DatabaseOperation op, const QString& path,
                           std::chrono::milliseconds timeout)
 {
     const QString detail = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
@@ -68,7 +68,7 @@ DatabaseError EngineError(sqlite3* db, int rc, DatabaseOperation op, const QStri
     switch (rc & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        return {DatabaseFault::Locked, path,
+        return {ErrorKind::Locked, path,
                 u"%1：%2 正被其他程序使用，等待 %3 秒后仍未释放（%4）。请稍后重试，或先关闭正在使用该文件的程序。"_qs
                     .arg(Doing(op), file, Seconds(timeout), detail)};
     case SQLITE_NOTADB:
@@ -77,7 +77,7 @@ DatabaseError EngineError(sqlite3* db, int rc, DatabaseOperation op, const QStri
     case SQLITE_READONLY:
         if (rc == SQLITE_READONLY_DIRECTORY || !DirectoryWritable(path))
             return DirectoryNotWritable(op, path, detail);
-        return {DatabaseFault::NotWritable, path,
+        return {ErrorKind::NotWritable, path,
                 u"%1：%2 是只读文件，不能写入（%3）。请检查该文件的写入权限。"_qs.arg(Doing(op), file, detail)};
     case SQLITE_CANTOPEN:
         // on a write this is the rollback journal that cannot be created beside the file
@@ -85,51 +85,51 @@ DatabaseError EngineError(sqlite3* db, int rc, DatabaseOperation op, const QStri
             return DirectoryNotWritable(op, path, detail);
         break;
     case SQLITE_FULL:
-        return {DatabaseFault::Failed, path, u"%1：磁盘空间不足，无法写入 %2（%3）。"_qs.arg(Doing(op), file, detail)};
+        return {ErrorKind::Failed, path, u"%1：磁盘空间不足，无法写入 %2（%3）。"_qs.arg(Doing(op), file, detail)};
     default:
         break;
     }
-    return {DatabaseFault::Failed, path, u"%1：读写 %2 时出错（%3）。"_qs.arg(Doing(op), file, detail)};
+    return {ErrorKind::Failed, path, u"%1：读写 %2 时出错（%3）。"_qs.arg(Doing(op), file, detail)};
 }
 
-DatabaseError RowVanished(const QString& path, qint64 id)
+OperatorError RowVanished(const QString& path, qint64 id)
 {
-    return {DatabaseFault::RowVanished, path,
+    return {ErrorKind::RowVanished, path,
             u"%1：编号为 %2 的站点已不在 %3 中，可能已被删除。请回到站点列表重新选择。"_qs.arg(
                 Doing(DatabaseOperation::Update), QString::number(id), NativePath(path))};
 }
 
-DatabaseError TemplateMissing(const QString& templatePath, const QString& target)
+OperatorError TemplateMissing(const QString& templatePath, const QString& target)
 {
-    return {DatabaseFault::TemplateMissing, templatePath,
+    return {ErrorKind::TemplateMissing, templatePath,
             u"%1：%2 不存在，用来创建它的模板文件 %3 也不存在。请把 sdk.dll 放回程序目录后重新启动。"_qs.arg(
                 Doing(DatabaseOperation::Open), NativePath(target), NativePath(templatePath))};
 }
 
-DatabaseError TemplateUnreadable(const QString& templatePath, const QString& target, const QString& detail)
+OperatorError TemplateUnreadable(const QString& templatePath, const QString& target, const QString& detail)
 {
-    return {DatabaseFault::Failed, templatePath,
+    return {ErrorKind::Failed, templatePath,
             u"%1：无法读取模板文件 %2（%3），没有创建 %4。"_qs.arg(
                 Doing(DatabaseOperation::Open), NativePath(templatePath), detail, NativePath(target))};
 }
 
-DatabaseError TemplateDamaged(const QString& templatePath, const QString& target, const QString& detail)
+OperatorError TemplateDamaged(const QString& templatePath, const QString& target, const QString& detail)
 {
-    return {DatabaseFault::TemplateDamaged, templatePath,
+    return {ErrorKind::TemplateDamaged, templatePath,
             u"%1：模板文件 %2 不是有效的站点数据库（%3），没有创建 %4。"_qs.arg(
                 Doing(DatabaseOperation::Open), NativePath(templatePath), detail, NativePath(target))};
 }
 
-DatabaseError CopyFailed(const QString& templatePath, const QString& target, const QString& detail)
+OperatorError CopyFailed(const QString& templatePath, const QString& target, const QString& detail)
 {
-    return {DatabaseFault::Failed, target,
+    return {ErrorKind::Failed, target,
             u"%1：把模板 %2 复制为 %3 时出错（%4）。"_qs.arg(
                 Doing(DatabaseOperation::Open), NativePath(templatePath), NativePath(target), detail)};
 }
 
-DatabaseError CreateFailed(const QString& target, const QString& detail)
+OperatorError CreateFailed(const QString& target, const QString& detail)
 {
-    return {DatabaseFault::Failed, target,
+    return {ErrorKind::Failed, target,
             u"%1：无法从模板创建 %2（%3）。"_qs.arg(Doing(DatabaseOperation::Open), NativePath(target), detail)};
 }
 

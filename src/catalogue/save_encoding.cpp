@@ -9,8 +9,8 @@ std::vector<FieldWrite> SaveEncoding(const SiteTexts& t, SaveKind kind)
     // loginhttp: a new site without a login action keeps the field unwritten; an edited one
     // gets the empty text rather than a bare "http://" that is no address at all.
     std::optional<QString> loginhttp;
-    if (!t.report.loginAction.isEmpty())
-        loginhttp = LoginHttp(t.report.loginAction);
+    if (!t.loginAction.isEmpty())
+        loginhttp = LoginHttp(t.loginAction);
     else if (kind == SaveKind::EditedSite)
         loginhttp = QString();
 
@@ -21,12 +21,12 @@ std::vector<FieldWrite> SaveEncoding(const SiteTexts& t, SaveKind kind)
         {SiteField::xxfburl, t.publishPageUrl},
         {SiteField::asp, StripHttp(t.viewPageUrl)},
         {SiteField::yhdlurl, t.loginPageUrl},
-        {SiteField::Action, StripHttp(t.report.publishAction)},
-        {SiteField::Memo, t.report.publishData},
+        {SiteField::Action, StripHttp(t.publishAction)},
+        {SiteField::Memo, t.publishData},
         {SiteField::checkvar, t.publishReturn},
         {SiteField::loginhttp, loginhttp},
-        {SiteField::login, t.report.loginData},
-        {SiteField::loginreturn, t.report.loginReturn},
+        {SiteField::login, t.loginData},
+        {SiteField::loginreturn, t.loginReturn},
     };
 }
 

@@ -2,7 +2,6 @@
 // Which fields of table main a save writes, and with which values.
 
 #include "catalogue/site_record.h"
-#include "wizard/shared_state.h"
 
 #include <QString>
 
@@ -19,8 +18,12 @@ struct SiteTexts {
     QString publishPageUrl; // Text6(0)
     QString viewPageUrl;    // Text6(1)
     QString loginPageUrl;   // Text6(2)
-    CaptureSet report;      // Label4 loginAction, Label5 loginData, Label6 publishAction,
-                            // Label7 publishData, Label14 loginReturn
+    // The report page's six value labels.
+    QString loginAction;    // Label4
+    QString loginData;      // Label5
+    QString publishAction;  // Label6
+    QString publishData;    // Label7
+    QString loginReturn;    // Label14
     QString publishReturn;  // Label15
 };
 

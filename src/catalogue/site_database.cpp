@@ -126,13 +126,13 @@ SiteDatabase::SiteDatabase(SiteDatabase&&) noexcept = default;
 SiteDatabase& SiteDatabase::operator=(SiteDatabase&&) noexcept = default;
 SiteDatabase::~SiteDatabase() = default;
 
-DbResult<SiteDatabase> OpenSiteDatabase(const QString& directory, std::chrono::milliseconds busyTimeout)
+Result<SiteDatabase> OpenSiteDatabase(const QString& directory, std::chrono::milliseconds busyTimeout)
 {
     const QString path = QDir(directory).absoluteFilePath(QString::fromUtf16(kSiteDatabaseFile));
     if (!FileExists(path)) {
         if (QFileInfo::exists(path))
             return Damaged(DatabaseOperation::Open, path, u"同名的不是普通文件"_qs);
-        if (std::optional<DatabaseError> e = CreateFromTemplate(directory, path, busyTimeout))
+        if (std::optional<OperatorError> e = CreateFromTemplate(directory, path, busyTimeout))
             return *e;
     }
     sqlite3* raw = nullptr;
@@ -147,16 +147,16 @@ DbResult<SiteDatabase> OpenSiteDatabase(const QString& directory, std::chrono::m
     return SiteDatabase(std::move(db), path, busyTimeout);
 }
 
-DbResult<std::vector<SiteRecord>> SiteDatabase::ListSites()
+Result<std::vector<SiteRecord>> SiteDatabase::ListSites()
 {
     std::vector<SiteRecord> rows;
-    DbStatus done = ListSitesInto(rows);
+    Status done = ListSitesInto(rows);
     if (!done)
         return done.error();
     return rows;
 }
 
-DbStatus SiteDatabase::ListSitesInto(std::vector<SiteRecord>& rows)
+Status SiteDatabase::ListSitesInto(std::vector<SiteRecord>& rows)
 {
     SiteRecordset rs(db_.get(), kListSql);
     int rc = rs.PrepareResult();
@@ -182,7 +182,7 @@ DbStatus SiteDatabase::ListSitesInto(std::vector<SiteRecord>& rows)
     return std::monostate{};
 }
 
-DbResult<std::optional<SiteRecord>> SiteDatabase::LoadSite(qint64 id)
+Result<std::optional<SiteRecord>> SiteDatabase::LoadSite(qint64 id)
 {
     SiteRecordset rs(db_.get(), kOneSiteSql);
     int rc = rs.PrepareResult();
@@ -228,7 +228,7 @@ int StepWrite(sqlite3* db, const QByteArray& sql, const std::vector<FieldWrite>&
 
 } // namespace
 
-DbResult<bool> SiteDatabase::DeleteSite(qint64 id)
+Result<bool> SiteDatabase::DeleteSite(qint64 id)
 {
     WriteTransaction tx(db_.get());
     int rc = tx.BeginResult();
@@ -246,7 +246,7 @@ DbResult<bool> SiteDatabase::DeleteSite(qint64 id)
     return true;
 }
 
-DbResult<qint64> SiteDatabase::AddSite(const std::vector<FieldWrite>& writes)
+Result<qint64> SiteDatabase::AddSite(const std::vector<FieldWrite>& writes)
 {
     WriteTransaction tx(db_.get());
     int rc = tx.BeginResult();
@@ -260,7 +260,7 @@ DbResult<qint64> SiteDatabase::AddSite(const std::vector<FieldWrite>& writes)
     return id;
 }
 
-DbStatus SiteDatabase::UpdateSite(qint64 id, const std::vector<FieldWrite>& writes)
+Status SiteDatabase::UpdateSite(qint64 id, const std::vector<FieldWrite>& writes)
 {
     WriteTransaction tx(db_.get());
     int rc = tx.BeginResult();
@@ -278,11 +278,11 @@ DbStatus SiteDatabase::UpdateSite(qint64 id, const std::vector<FieldWrite>& writ
     return std::monostate{};
 }
 
-DbResult<qint64> SaveSite(SiteDatabase& db, qint64 editingId, const SiteTexts& texts)
+Result<qint64> SaveSite(SiteDatabase& db, qint64 editingId, const SiteTexts& texts)
 {
     if (editingId == 0)
         return db.AddSite(SaveEncoding(texts, SaveKind::NewSite));
-    DbStatus done = db.UpdateSite(editingId, SaveEncoding(texts, SaveKind::EditedSite));
+    Status done = db.UpdateSite(editingId, SaveEncoding(texts, SaveKind::EditedSite));
     if (!done)
         return done.error();
     return editingId;

@@ -2,7 +2,7 @@
 // The site database DIY.xqd: opening (from the template sdk.dll on first start), listing,
 // loading, deleting, adding and updating rows of table main.
 
-#include "catalogue/database_error.h"
+#include "capture/operator_error.h"
 #include "catalogue/save_encoding.h"
 #include "catalogue/site_record.h"
 
@@ -34,22 +34,22 @@ public:
     const QString& Path() const { return path_; }
 
     // Every row, in ascending Id order.
-    DbResult<std::vector<SiteRecord>> ListSites();
+    Result<std::vector<SiteRecord>> ListSites();
     // The same into records kept by the caller, as the site list does at every rebuild: the
     // texts of the earlier listing are overwritten in place where they are not shared, so a
     // rebuild does not allocate the whole table again. On failure `rows` is left incomplete.
-    DbStatus ListSitesInto(std::vector<SiteRecord>& rows);
+    Status ListSitesInto(std::vector<SiteRecord>& rows);
     // The row with this Id, or nothing when there is none.
-    DbResult<std::optional<SiteRecord>> LoadSite(qint64 id);
+    Result<std::optional<SiteRecord>> LoadSite(qint64 id);
     // True when a row was deleted; a missing Id changes nothing.
-    DbResult<bool> DeleteSite(qint64 id);
+    Result<bool> DeleteSite(qint64 id);
     // Adds a row with the written fields (the others keep the default); returns its new Id.
-    DbResult<qint64> AddSite(const std::vector<FieldWrite>& writes);
+    Result<qint64> AddSite(const std::vector<FieldWrite>& writes);
     // Writes the fields into the row with this Id; RowVanished when it is gone.
-    DbStatus UpdateSite(qint64 id, const std::vector<FieldWrite>& writes);
+    Status UpdateSite(qint64 id, const std::vector<FieldWrite>& writes);
 
 private:
-    friend DbResult<SiteDatabase> OpenSiteDatabase(const QString&, std::chrono::milliseconds);
+    friend Result<SiteDatabase> OpenSiteDatabase(const QString&, std::chrono::milliseconds);
     struct Closer {
         void operator()(sqlite3* db) const;
     };
@@ -62,11 +62,11 @@ private:
 
 // Opens directory/DIY.xqd, first copying directory/sdk.dll to it when it is missing.
 // An existing DIY.xqd is never replaced; nothing is written to a file that fails to open.
-DbResult<SiteDatabase> OpenSiteDatabase(const QString& directory,
+Result<SiteDatabase> OpenSiteDatabase(const QString& directory,
                                         std::chrono::milliseconds busyTimeout = kDefaultBusyTimeout);
 
 // The save of the wizard: adds a row when editingId is 0, otherwise updates that row.
 // Returns the row's Id.
-DbResult<qint64> SaveSite(SiteDatabase& db, qint64 editingId, const SiteTexts& texts);
+Result<qint64> SaveSite(SiteDatabase& db, qint64 editingId, const SiteTexts& texts);
 
 } // namespace sitecapture

@@ -158,7 +158,7 @@ std::optional<QString> SiteTableProblem(sqlite3* db, const QString& path, int* r
 
 // DIY.xqd from sdk.dll: copied to a temporary name, synced and checked, then linked to
 // DIY.xqd, which fails rather than replace a DIY.xqd that appeared meanwhile.
-std::optional<DatabaseError> CreateFromTemplate(const QString& directory, const QString& target,
+std::optional<OperatorError> CreateFromTemplate(const QString& directory, const QString& target,
                                                 std::chrono::milliseconds timeout)
 {
     const QString templatePath = QDir(directory).filePath(QString::fromUtf16(kTemplateFile));

@@ -3,7 +3,7 @@
 // a site database, and making DIY.xqd from the template on first start. Private to the
 // catalogue's implementation.
 
-#include "catalogue/database_error.h"
+#include "capture/operator_error.h"
 
 #include <QString>
 
@@ -22,7 +22,7 @@ int OpenConnection(const QString& path, int flags, std::chrono::milliseconds tim
 std::optional<QString> SiteTableProblem(sqlite3* db, const QString& path, int* rc);
 
 // DIY.xqd (target) from directory/sdk.dll; an existing DIY.xqd is never replaced.
-std::optional<DatabaseError> CreateFromTemplate(const QString& directory, const QString& target,
+std::optional<OperatorError> CreateFromTemplate(const QString& directory, const QString& target,
                                                 std::chrono::milliseconds timeout);
 
 } // namespace sitecapture

@@ -67,7 +67,7 @@ CapturePanel::CapturePanel(FieldMap& fieldMap, CaptureSet& captureSet, QWidget* 
 int CapturePanel::CaptureMode() const
 {
     if (!browser_)
-        return int(WizardPage::SiteInfoPage);
+        return int(CaptureMode::SiteInfoPage);
     return int(NumberFromTag(browser_->Tag()).value_or(0));
 }
 
@@ -122,8 +122,8 @@ void CapturePanel::CommandStateChange()
 void CapturePanel::StatusTextChange(const QString& text)
 {
     const int mode = CaptureMode();
-    const bool capturing = mode == int(WizardPage::LoginCapturePage)
-        || mode == int(WizardPage::PublishCapturePage);
+    const bool capturing = mode == int(CaptureMode::LoginCapturePage)
+        || mode == int(CaptureMode::PublishCapturePage);
     if (capturing && text != u"完成")
         emit StatusText(text);
 }

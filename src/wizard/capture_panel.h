@@ -6,7 +6,7 @@
 // returns.
 
 #include "capture/browser_control.h"
-#include "wizard/shared_state.h"
+#include "capture/capture_model.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 // Placeholder table, field mapping and the shared wizard state.
 
 #include "capture/placeholders.h"
-#include "wizard/shared_state.h"
+#include "capture/capture_model.h"
 
 #include "test_support.h"
 
@@ -104,18 +104,6 @@ TEST(MapCurrentField, UnknownLabelAddsAnEntryWithoutToken)
     EXPECT_TRUE(m.fieldTokens[0].isEmpty());
 }
 
-TEST(SharedState, StartsEmptyAndClears)
-{
-    Module1 module;
-    EXPECT_EQ(module.captureSet.loginAction, QString());
-    EXPECT_TRUE(module.captureSet.loginAction.isEmpty());
-    module.captureSet.publishData = "x";
-    module.publishReturn = "ok";
-    module.ClearCaptures();
-    EXPECT_EQ(module.captureSet, CaptureSet{});
-    EXPECT_TRUE(module.publishReturn.isEmpty());
-}
-
 TEST(SharedState, TagNumbers)
 {
     EXPECT_EQ(TagFromNumber(0), "0");
@@ -126,6 +114,9 @@ TEST(SharedState, TagNumbers)
     EXPECT_FALSE(NumberFromTag(""));
     EXPECT_FALSE(NumberFromTag("3x"));
     EXPECT_FALSE(NumberFromTag("1.5"));
+    EXPECT_EQ(CaptureModeFromTag("2"), CaptureMode::PublishCapturePage);
+    EXPECT_EQ(CaptureModeFromTag("7"), CaptureMode::SiteInfoPage);
+    EXPECT_EQ(CaptureModeFromTag("x"), CaptureMode::SiteInfoPage);
 }
 
 } // namespace

@@ -28,23 +28,24 @@ using namespace std::chrono_literals;
 namespace {
 
 // The word of the message that names the cause.
-QString CauseWord(DatabaseFault f)
+QString CauseWord(ErrorKind f)
 {
     switch (f) {
-    case DatabaseFault::TemplateMissing: return u"模板文件"_qs;
-    case DatabaseFault::TemplateDamaged: return u"模板文件"_qs;
-    case DatabaseFault::Damaged: return u"损坏"_qs;
-    case DatabaseFault::NotWritable: return u"写入权限"_qs;
-    case DatabaseFault::Locked: return u"正被其他程序使用"_qs;
-    case DatabaseFault::RowVanished: return u"已不在"_qs;
-    case DatabaseFault::Failed: return u"出错"_qs;
+    case ErrorKind::TemplateMissing: return u"模板文件"_qs;
+    case ErrorKind::TemplateDamaged: return u"模板文件"_qs;
+    case ErrorKind::Damaged: return u"损坏"_qs;
+    case ErrorKind::NotWritable: return u"写入权限"_qs;
+    case ErrorKind::Locked: return u"正被其他程序使用"_qs;
+    case ErrorKind::RowVanished: return u"已不在"_qs;
+    case ErrorKind::Failed: return u"出错"_qs;
+    case ErrorKind::BrowserUnavailable: return u"浏览器"_qs;
     }
     return {};
 }
 
-void ExpectError(const DatabaseError& e, DatabaseFault fault, const QString& file)
+void ExpectError(const OperatorError& e, ErrorKind fault, const QString& file)
 {
-    EXPECT_EQ(e.fault, fault) << e.message.toStdString();
+    EXPECT_EQ(e.kind, fault) << e.message.toStdString();
     EXPECT_TRUE(e.message.contains(file)) << e.message.toStdString();
     EXPECT_TRUE(e.message.contains(CauseWord(fault))) << e.message.toStdString();
 }
@@ -81,40 +82,40 @@ TEST(SiteDatabaseBadFiles, EachGivesItsErrorAndLeavesTheFilesAsTheyWere)
     const struct {
         const char* what;
         std::function<void(const AppDir&)> setup;
-        DatabaseFault fault;
+        ErrorKind fault;
         bool aboutTemplate; // the message names sdk.dll rather than DIY.xqd
     } cases[] = {
-        {"zero-byte DIY.xqd", [](const AppDir& a) { WriteFile(a.DbPath(), {}); }, DatabaseFault::Damaged, false},
-        {"text file as DIY.xqd", [&](const AppDir& a) { WriteFile(a.DbPath(), text); }, DatabaseFault::Damaged, false},
+        {"zero-byte DIY.xqd", [](const AppDir& a) { WriteFile(a.DbPath(), {}); }, ErrorKind::Damaged, false},
+        {"text file as DIY.xqd", [&](const AppDir& a) { WriteFile(a.DbPath(), text); }, ErrorKind::Damaged, false},
         {"truncated DIY.xqd", [&](const AppDir& a) { WriteFile(a.DbPath(), database.left(database.size() * 3 / 5)); },
-         DatabaseFault::Damaged, false},
+         ErrorKind::Damaged, false},
         {"DIY.xqd cut inside its first page", [&](const AppDir& a) { WriteFile(a.DbPath(), database.left(1000)); },
-         DatabaseFault::Damaged, false},
+         ErrorKind::Damaged, false},
         {"database without table main", [](const AppDir& a) { RunSql(a.DbPath(), "create table sites (Id INTEGER)"); },
-         DatabaseFault::Damaged, false},
+         ErrorKind::Damaged, false},
         {"table main without loginreturn",
          [](const AppDir& a) {
              RunSql(a.DbPath(), "create table main (Id INTEGER PRIMARY KEY, engname, Name, xxfburl, asp, yhdlurl, "
                                 "gbe, Action, Memo, checkvar, loginhttp, login)");
          },
-         DatabaseFault::Damaged, false},
+         ErrorKind::Damaged, false},
         {"DIY.xqd is a directory", [](const AppDir& a) { ASSERT_TRUE(QDir().mkdir(a.DbPath())); },
-         DatabaseFault::Damaged, false},
+         ErrorKind::Damaged, false},
         {"no DIY.xqd, no template", [](const AppDir& a) { QFile::remove(a.TemplatePath()); },
-         DatabaseFault::TemplateMissing, true},
+         ErrorKind::TemplateMissing, true},
         {"no DIY.xqd, template is text", [&](const AppDir& a) { WriteFile(a.TemplatePath(), text); },
-         DatabaseFault::TemplateDamaged, true},
+         ErrorKind::TemplateDamaged, true},
         {"no DIY.xqd, template of zero bytes", [](const AppDir& a) { WriteFile(a.TemplatePath(), {}); },
-         DatabaseFault::TemplateDamaged, true},
+         ErrorKind::TemplateDamaged, true},
         {"no DIY.xqd, template truncated", [&](const AppDir& a) { WriteFile(a.TemplatePath(), database.left(5000)); },
-         DatabaseFault::TemplateDamaged, true},
+         ErrorKind::TemplateDamaged, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         AppDir app;
         c.setup(app);
         const auto before = Snapshot(app.Path());
-        DbResult<SiteDatabase> db = OpenSiteDatabase(app.Path());
+        Result<SiteDatabase> db = OpenSiteDatabase(app.Path());
         ASSERT_FALSE(db.ok());
         ExpectError(db.error(), c.fault, c.aboutTemplate ? app.TemplatePath() : app.DbPath());
         EXPECT_EQ(Snapshot(app.Path()), before);
@@ -131,14 +132,14 @@ TEST(SiteDatabaseBadFiles, DamagedTablePageIsReportedWhenRead)
     WriteFile(app.DbPath(), bytes);
     const auto before = Snapshot(app.Path());
 
-    DbResult<SiteDatabase> db = OpenSiteDatabase(app.Path());
+    Result<SiteDatabase> db = OpenSiteDatabase(app.Path());
     ASSERT_TRUE(db.ok()) << "the table's pages are only read when listing";
-    DbResult<std::vector<SiteRecord>> rows = db.value().ListSites();
+    Result<std::vector<SiteRecord>> rows = db.value().ListSites();
     ASSERT_FALSE(rows.ok());
-    ExpectError(rows.error(), DatabaseFault::Damaged, app.DbPath());
-    DbResult<qint64> added = db.value().AddSite(LoopRow(99));
+    ExpectError(rows.error(), ErrorKind::Damaged, app.DbPath());
+    Result<qint64> added = db.value().AddSite(LoopRow(99));
     ASSERT_FALSE(added.ok());
-    ExpectError(added.error(), DatabaseFault::Damaged, app.DbPath());
+    ExpectError(added.error(), ErrorKind::Damaged, app.DbPath());
     EXPECT_EQ(Snapshot(app.Path()), before);
 }
 
@@ -164,7 +165,7 @@ constexpr char kHolderReads[] = "select count(*) from main";
 
 enum class Op { List, Load, Add, Update, Delete };
 
-std::optional<DatabaseError> RunOp(SiteDatabase& db, Op op)
+std::optional<OperatorError> RunOp(SiteDatabase& db, Op op)
 {
     auto error = [](const auto& r) { return r.ok() ? std::nullopt : std::optional(r.error()); };
     switch (op) {
@@ -214,16 +215,16 @@ TEST(SiteDatabaseLocks, AWriteLockOutlivingTheTimeoutFailsClearlyAndTheSameSaveS
         {
             LockHolder holder(app.DbPath(), c.lock, c.work);
             const auto start = std::chrono::steady_clock::now();
-            const std::optional<DatabaseError> e = RunOp(db, c.op);
+            const std::optional<OperatorError> e = RunOp(db, c.op);
             const auto waited = std::chrono::steady_clock::now() - start;
             ASSERT_EQ(e.has_value(), c.blocked) << (e ? e->message.toStdString() : "");
             if (e) {
-                ExpectError(*e, DatabaseFault::Locked, app.DbPath());
+                ExpectError(*e, ErrorKind::Locked, app.DbPath());
                 EXPECT_GE(waited, timeout * 9 / 10) << "the save waits for the lock before giving up";
             }
             holder.Release();
         }
-        const std::optional<DatabaseError> again = RunOp(db, c.op);
+        const std::optional<OperatorError> again = RunOp(db, c.op);
         EXPECT_FALSE(again) << again->message.toStdString();
         QStringList names;
         for (const SiteRecord& r : db.ListSites().value())
@@ -241,7 +242,7 @@ TEST(SiteDatabaseLocks, ASaveWaitsForALockReleasedWithinTheTimeout)
         std::this_thread::sleep_for(200ms);
         holder->Release();
     });
-    DbResult<qint64> id = db.AddSite(AllFields(SampleSite("mine")));
+    Result<qint64> id = db.AddSite(AllFields(SampleSite("mine")));
     release.join();
     ASSERT_TRUE(id.ok()) << id.error().message.toStdString();
     QStringList names;
@@ -350,7 +351,7 @@ TEST(SiteDatabaseReliability, UnwritableDirectoryOrFileGivesItsErrorAndChangesNo
         ASSERT_GE(error.size(), 3) << lines[1].toStdString();
         EXPECT_EQ(error[0], "error");
         const QString message = lines[1].section(' ', 2);
-        ExpectError({DatabaseFault(error[1].toInt()), {}, message}, DatabaseFault::NotWritable, dir + "/DIY.xqd");
+        ExpectError({ErrorKind(error[1].toInt()), {}, message}, ErrorKind::NotWritable, dir + "/DIY.xqd");
         EXPECT_EQ(message.startsWith(u"无法打开"_qs), !c.opens) << message.toStdString();
         EXPECT_EQ(Snapshot(dir), before);
     }

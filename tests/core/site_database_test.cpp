@@ -24,14 +24,14 @@ std::vector<qint64> Ids(const std::vector<SiteRecord>& rows)
 
 std::vector<SiteRecord> List(SiteDatabase& db)
 {
-    DbResult<std::vector<SiteRecord>> rows = db.ListSites();
+    Result<std::vector<SiteRecord>> rows = db.ListSites();
     EXPECT_TRUE(rows.ok()) << (rows.ok() ? "" : rows.error().message.toStdString());
     return rows.ok() ? rows.value() : std::vector<SiteRecord>{};
 }
 
 qint64 Add(SiteDatabase& db, const SiteRecord& r)
 {
-    DbResult<qint64> id = db.AddSite(AllFields(r));
+    Result<qint64> id = db.AddSite(AllFields(r));
     EXPECT_TRUE(id.ok()) << (id.ok() ? "" : id.error().message.toStdString());
     return id.ok() ? id.value() : -1;
 }
@@ -71,13 +71,13 @@ TEST(OpenSiteDatabase, FirstStartCopiesTheTemplateAndNeverReplacesTheDatabase)
         const char* what;
         bool withTemplate;
         bool withDatabase;
-        std::optional<DatabaseFault> fault;
+        std::optional<ErrorKind> fault;
         QStringList listed;
     } cases[] = {
         {"template only: copied", true, false, std::nullopt, {"t1", "t2"}},
         {"database only: opened, no copy tried", false, true, std::nullopt, {"d1"}},
         {"both: database kept as it is", true, true, std::nullopt, {"d1"}},
-        {"neither: start fails", false, false, DatabaseFault::TemplateMissing, {}},
+        {"neither: start fails", false, false, ErrorKind::TemplateMissing, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -88,10 +88,10 @@ TEST(OpenSiteDatabase, FirstStartCopiesTheTemplateAndNeverReplacesTheDatabase)
             MakeDatabaseFile(app.DbPath(), {"d1"});
         const auto before = Snapshot(app.Path());
 
-        DbResult<SiteDatabase> db = OpenSiteDatabase(app.Path());
+        Result<SiteDatabase> db = OpenSiteDatabase(app.Path());
         ASSERT_EQ(db.ok(), !c.fault);
         if (c.fault) {
-            EXPECT_EQ(db.error().fault, *c.fault);
+            EXPECT_EQ(db.error().kind, *c.fault);
             EXPECT_TRUE(db.error().message.contains(app.DbPath())) << db.error().message.toStdString();
             EXPECT_TRUE(db.error().message.contains(app.TemplatePath())) << db.error().message.toStdString();
             EXPECT_EQ(Snapshot(app.Path()), before) << "nothing created";
@@ -153,7 +153,7 @@ TEST(SiteDatabase, DeleteRemovesOnlyItsRowAndAMissingIdChangesNothing)
         for (const char* n : {"a", "b", "c"})
             Add(db, SampleSite(n));
         const std::vector<SiteRecord> before = List(db);
-        DbResult<bool> done = db.DeleteSite(c.id);
+        Result<bool> done = db.DeleteSite(c.id);
         ASSERT_TRUE(done.ok());
         EXPECT_EQ(done.value(), c.deleted);
         const std::vector<SiteRecord> after = List(db);
@@ -187,8 +187,8 @@ SiteTexts WizardTexts(const QString& name)
     t.publishPageUrl = "http://www.b.cn/post.asp";
     t.viewPageUrl = "http://www.b.cn/list.asp";
     t.loginPageUrl = "";
-    t.report.publishAction = "http://www.b.cn/save.asp";
-    t.report.publishData = "title=/ztitle/";
+    t.publishAction = "http://www.b.cn/save.asp";
+    t.publishData = "title=/ztitle/";
     t.publishReturn = u"成功"_qs;
     return t;
 }
@@ -199,7 +199,7 @@ TEST(SaveSite, NewSiteLeavesUnwrittenFieldsAtTheDefaultAndWritesEmptyTexts)
     SiteDatabase db = OpenOrFail(app.Path());
     SiteTexts t = WizardTexts(u"新站"_qs);
     t.language = "Deutsch"; // not in the table: gbe not written
-    DbResult<qint64> id = SaveSite(db, 0, t);
+    Result<qint64> id = SaveSite(db, 0, t);
     ASSERT_TRUE(id.ok());
     EXPECT_EQ(id.value(), 1);
 
@@ -224,9 +224,9 @@ TEST(SaveSite, EditedSiteChangesItsRowOnly)
     } cases[] = {
         {"every written field",
          [](SiteTexts& t) {
-             t.report.loginAction = "https://www.b.cn/chk";
-             t.report.loginData = "u=/zuser/";
-             t.report.loginReturn = u"欢迎"_qs;
+             t.loginAction = "https://www.b.cn/chk";
+             t.loginData = "u=/zuser/";
+             t.loginReturn = u"欢迎"_qs;
          },
          [](SiteRecord& r) {
              r.gbe = "b";
@@ -268,7 +268,7 @@ TEST(SaveSite, EditedSiteChangesItsRowOnly)
 
         SiteTexts t = WizardTexts(u"改名"_qs);
         c.change(t);
-        DbResult<qint64> id = SaveSite(db, 2, t);
+        Result<qint64> id = SaveSite(db, 2, t);
         ASSERT_TRUE(id.ok()) << id.error().message.toStdString();
         EXPECT_EQ(id.value(), 2);
 
@@ -285,9 +285,9 @@ TEST(SaveSite, EditOfAVanishedRowIsReportedAndWritesNothing)
     SiteDatabase db = OpenOrFail(app.Path());
     Add(db, SampleSite("a"));
     const auto before = List(db);
-    DbResult<qint64> r = SaveSite(db, 7, WizardTexts("x"));
+    Result<qint64> r = SaveSite(db, 7, WizardTexts("x"));
     ASSERT_FALSE(r.ok());
-    EXPECT_EQ(r.error().fault, DatabaseFault::RowVanished);
+    EXPECT_EQ(r.error().kind, ErrorKind::RowVanished);
     EXPECT_TRUE(r.error().message.contains(app.DbPath()));
     EXPECT_TRUE(r.error().message.contains(u"编号为 7 的站点"_qs)) << r.error().message.toStdString();
     EXPECT_EQ(List(db), before);
@@ -420,7 +420,7 @@ TEST(SiteDatabase, OpensAFileAnotherProgramKeepsInWalMode)
               SQLITE_OK);
     ASSERT_TRUE(QFile::exists(app.DbPath() + "-wal"));
 
-    DbResult<SiteDatabase> db = OpenSiteDatabase(app.Path());
+    Result<SiteDatabase> db = OpenSiteDatabase(app.Path());
     ASSERT_TRUE(db.ok()) << db.error().message.toStdString();
     QStringList names;
     for (const SiteRecord& r : db.value().ListSites().value())

@@ -29,19 +29,19 @@ void Say(const QString& line)
     std::fflush(stdout);
 }
 
-int Error(const DatabaseError& e)
+int Error(const OperatorError& e)
 {
-    Say(QStringLiteral("error %1 %2").arg(int(e.fault)).arg(e.message));
+    Say(QStringLiteral("error %1 %2").arg(int(e.kind)).arg(e.message));
     return 1;
 }
 
 int SaveLoop(const QString& dir, unsigned seed)
 {
-    DbResult<SiteDatabase> db = OpenSiteDatabase(dir);
+    Result<SiteDatabase> db = OpenSiteDatabase(dir);
     if (!db)
         return Error(db.error());
     Say("ready");
-    DbResult<std::vector<SiteRecord>> existing = db.value().ListSites();
+    Result<std::vector<SiteRecord>> existing = db.value().ListSites();
     if (!existing)
         return Error(existing.error());
     std::vector<qint64> ids;
@@ -56,14 +56,14 @@ int SaveLoop(const QString& dir, unsigned seed)
         ++seq;
         // a small table: add a few rows, then mostly rewrite them, now and then add one more
         if (ids.size() < 5 || rng() % 8 == 0) {
-            DbResult<qint64> id = db.value().AddSite(LoopRow(seq));
+            Result<qint64> id = db.value().AddSite(LoopRow(seq));
             if (!id)
                 return Error(id.error());
             ids.push_back(id.value());
             Say(QStringLiteral("added %1 %2").arg(id.value()).arg(seq));
         } else {
             const qint64 id = ids[rng() % ids.size()];
-            DbStatus done = db.value().UpdateSite(id, LoopRow(seq));
+            Status done = db.value().UpdateSite(id, LoopRow(seq));
             if (!done)
                 return Error(done.error());
             Say(QStringLiteral("updated %1 %2").arg(id).arg(seq));
@@ -73,10 +73,10 @@ int SaveLoop(const QString& dir, unsigned seed)
 
 int AddOne(const QString& dir)
 {
-    DbResult<SiteDatabase> db = OpenSiteDatabase(dir, std::chrono::milliseconds(200));
+    Result<SiteDatabase> db = OpenSiteDatabase(dir, std::chrono::milliseconds(200));
     if (!db)
         return Error(db.error());
-    DbResult<qint64> id = db.value().AddSite(LoopRow(1));
+    Result<qint64> id = db.value().AddSite(LoopRow(1));
     if (!id)
         return Error(id.error());
     Say(QStringLiteral("ok %1").arg(id.value()));

@@ -98,7 +98,7 @@ inline QMap<QString, QByteArray> Snapshot(const QString& dir)
 
 inline SiteDatabase OpenOrFail(const QString& dir, std::chrono::milliseconds timeout = kDefaultBusyTimeout)
 {
-    DbResult<SiteDatabase> db = OpenSiteDatabase(dir, timeout);
+    Result<SiteDatabase> db = OpenSiteDatabase(dir, timeout);
     if (!db)
         throw std::runtime_error(db.error().message.toStdString());
     return std::move(db.value());

@@ -84,11 +84,11 @@ SiteTexts BaseTexts()
     t.publishPageUrl = "http://www.a.cn/post.asp";
     t.viewPageUrl = "http://www.a.cn/list.asp";
     t.loginPageUrl = "http://www.a.cn/login.asp";
-    t.report.loginAction = "http://www.a.cn/chklogin.asp";
-    t.report.loginData = "user=/zuser/&pass=/zpass/";
-    t.report.publishAction = "http://www.a.cn/save.asp";
-    t.report.publishData = "title=/ztitle/&price=/zprice/";
-    t.report.loginReturn = u"欢迎您"_qs;
+    t.loginAction = "http://www.a.cn/chklogin.asp";
+    t.loginData = "user=/zuser/&pass=/zpass/";
+    t.publishAction = "http://www.a.cn/save.asp";
+    t.publishData = "title=/ztitle/&price=/zprice/";
+    t.loginReturn = u"欢迎您"_qs;
     t.publishReturn = u"发布成功"_qs;
     return t;
 }
@@ -148,29 +148,29 @@ TEST(SaveEncoding, WritesTheFieldsInOrderWithTheirEncodings)
          },
          {{SiteField::xxfburl, "www.a.cn/post"}, {SiteField::yhdlurl, ""}}},
         {"publish action stripped", kNew,
-         [](SiteTexts& t) { t.report.publishAction = "HTTP://a.cn/save?next=http://b.cn"; },
+         [](SiteTexts& t) { t.publishAction = "HTTP://a.cn/save?next=http://b.cn"; },
          {{SiteField::Action, "a.cn/save?next=http://b.cn"}}},
-        {"publish action https", kEdited, [](SiteTexts& t) { t.report.publishAction = "https://a.cn/save"; },
+        {"publish action https", kEdited, [](SiteTexts& t) { t.publishAction = "https://a.cn/save"; },
          {{SiteField::Action, "https://a.cn/save"}}},
-        {"no login action, new", kNew, [](SiteTexts& t) { t.report.loginAction.clear(); },
+        {"no login action, new", kNew, [](SiteTexts& t) { t.loginAction.clear(); },
          {{SiteField::loginhttp, kNotWritten}}},
-        {"no login action, edited", kEdited, [](SiteTexts& t) { t.report.loginAction.clear(); },
+        {"no login action, edited", kEdited, [](SiteTexts& t) { t.loginAction.clear(); },
          {{SiteField::loginhttp, ""}}},
-        {"login action without scheme", kNew, [](SiteTexts& t) { t.report.loginAction = "a.cn/chk"; },
+        {"login action without scheme", kNew, [](SiteTexts& t) { t.loginAction = "a.cn/chk"; },
          {{SiteField::loginhttp, "http://a.cn/chk"}}},
-        {"login action in capitals", kEdited, [](SiteTexts& t) { t.report.loginAction = "HTTP://a.cn/chk"; },
+        {"login action in capitals", kEdited, [](SiteTexts& t) { t.loginAction = "HTTP://a.cn/chk"; },
          {{SiteField::loginhttp, "http://a.cn/chk"}}},
-        {"login action https, new", kNew, [](SiteTexts& t) { t.report.loginAction = "https://a.cn/chk"; },
+        {"login action https, new", kNew, [](SiteTexts& t) { t.loginAction = "https://a.cn/chk"; },
          {{SiteField::loginhttp, "https://a.cn/chk"}}},
-        {"login action https, edited", kEdited, [](SiteTexts& t) { t.report.loginAction = "https://a.cn/chk"; },
+        {"login action https, edited", kEdited, [](SiteTexts& t) { t.loginAction = "https://a.cn/chk"; },
          {{SiteField::loginhttp, "https://a.cn/chk"}}},
-        {"login action prefix twice", kNew, [](SiteTexts& t) { t.report.loginAction = "http://http://a.cn"; },
+        {"login action prefix twice", kNew, [](SiteTexts& t) { t.loginAction = "http://http://a.cn"; },
          {{SiteField::loginhttp, "http://http://a.cn"}}},
         {"post data and success texts as they are", kNew,
          [](SiteTexts& t) {
-             t.report.publishData = "a=1\r\nb=%D6%D0&c=http://x";
-             t.report.loginData = "http://u=1";
-             t.report.loginReturn = " 登录成功 ";
+             t.publishData = "a=1\r\nb=%D6%D0&c=http://x";
+             t.loginData = "http://u=1";
+             t.loginReturn = " 登录成功 ";
              t.publishReturn = "http://ok";
          },
          {{SiteField::Memo, "a=1\r\nb=%D6%D0&c=http://x"},

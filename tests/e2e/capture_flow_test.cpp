@@ -27,7 +27,7 @@ TEST_F(CaptureFlow, GbkSiteLoginAndPublish)
     };
     server_.ServeHtml("/login.asp", "gb2312",
                       FormPage("gb2312", R"(name="login" method="post" action="/member/chklogin.asp")", login));
-    Open("/login.asp", WizardPage::LoginCapturePage);
+    Open("/login.asp", CaptureMode::LoginCapturePage);
     Visit(ControlAt(login, 0), "username");
     EXPECT_EQ(Combo1(), "");
     Type("zhangsan");
@@ -63,7 +63,7 @@ TEST_F(CaptureFlow, GbkSiteLoginAndPublish)
     };
     server_.ServeHtml("/member/publish.asp", "gbk",
                       FormPage("gbk", R"(name="pub" method="post" action="save.asp")", publish));
-    Open("/member/publish.asp", WizardPage::PublishCapturePage);
+    Open("/member/publish.asp", CaptureMode::PublishCapturePage);
 
     const std::vector<Expect> visits{
         {"title", u"主题"_qs, u"测试标题 A+B"_qs},
@@ -125,7 +125,7 @@ TEST_F(CaptureFlow, Utf8Site)
         {QString(), R"(<input type="submit" value="Send" name="op">)"},
     };
     server_.ServeHtml("/post", "utf-8", FormPage("utf-8", R"(method="POST" action="/post/save?from=form")", rows));
-    Open("/post", WizardPage::PublishCapturePage);
+    Open("/post", CaptureMode::PublishCapturePage);
     Visit(ControlAt(rows, 0), "subject");
     EXPECT_EQ(Combo1(), u"主题"_qs);
     Type("Hello World");

@@ -16,11 +16,10 @@ namespace e2e {
 BrowserFactory& Browsers()
 {
     static BrowserFactory* factory = [] {
-        QString error;
-        BrowserFactory* f = LoadBrowserFactory(&error);
+        Result<BrowserFactory*> f = LoadBrowserFactory();
         if (!f)
-            qFatal("%s", qPrintable(error));
-        return f;
+            qFatal("%s", qPrintable(f.error().message));
+        return f.value();
     }();
     return *factory;
 }
@@ -86,7 +85,7 @@ bool HarnessTest::WaitFor(const std::function<bool()>& done, int timeoutMs)
     return WaitUntil(done, timeoutMs);
 }
 
-void HarnessTest::Open(const QString& path, WizardPage mode)
+void HarnessTest::Open(const QString& path, CaptureMode mode)
 {
     Window().SetCaptureMode(mode);
     const qsizetype before = statuses_.size();

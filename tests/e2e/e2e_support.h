@@ -59,7 +59,7 @@ protected:
     QString Combo1() { return Panel().Combo1()->currentText(); }
 
     // Opens a page of the server and waits until it has loaded and its script answers.
-    void Open(const QString& path, sitecapture::WizardPage mode);
+    void Open(const QString& path, sitecapture::CaptureMode mode);
     // Waits until the page script answers a ping.
     bool WaitForBridge(int timeoutMs = 20000);
     // Waits until the page takes clicks.

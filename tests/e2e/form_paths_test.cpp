@@ -35,7 +35,7 @@ TEST_F(FormPaths, ScriptSubmittedForm)
         {QString(), u"<a id=\"go\" href=\"javascript:void(0)\" onclick=\"document.f.submit()\">提交信息</a>"_qs},
     };
     server_.ServeHtml("/script.html", "gbk", FormPage("gbk", R"(name="f" method="post" action="/script/save.asp")", rows));
-    Open("/script.html", WizardPage::PublishCapturePage);
+    Open("/script.html", CaptureMode::PublishCapturePage);
     Visit(ControlAt(rows, 0), "title");
     Type("abc");
     ASSERT_TRUE(WaitFor([&] { return Text3() == "abc"; }));
@@ -57,7 +57,7 @@ TEST_F(FormPaths, PageThatReplacesSubmitStillSubmits)
         "  return original.apply(this, arguments); };</script>");
     server_.ServeHtml("/wrapped.html", "gbk",
                       FormPage("gbk", R"(name="f" method="post" action="/wrapped/save.asp")", rows, script));
-    Open("/wrapped.html", WizardPage::PublishCapturePage);
+    Open("/wrapped.html", CaptureMode::PublishCapturePage);
     Click(ControlAt(rows, 1) + QPoint(10, 0));
     EXPECT_EQ(Captured("/wrapped/save.asp"), "title=x&stamp=true:arg:1");
 }
@@ -86,7 +86,7 @@ TEST_P(Submitters, ChooseActionMethodAndEnctypeAsTheBrowserDoes)
     };
     server_.ServeHtml("/submitter.html", "gbk",
                       FormPage("gbk", QStringLiteral("action=\"/never\" ") + QString::fromLatin1(c.form), rows));
-    Open("/submitter.html", WizardPage::PublishCapturePage);
+    Open("/submitter.html", CaptureMode::PublishCapturePage);
     Click(ControlAt(rows, 1) + QPoint(150, 0)); // the second button
     const QString action = server_.Url("/other/keep.asp");
     const Navigation* ours = WaitForPost(action);
@@ -117,7 +117,7 @@ TEST_F(FormPaths, StatusTexts)
 {
     const std::vector<Row> rows{{QString(), R"(<a href="/next.html?x=1">next</a>)"}};
     server_.ServeHtml("/links.html", "gbk", FormPage("gbk", "", rows));
-    Open("/links.html", WizardPage::PublishCapturePage);
+    Open("/links.html", CaptureMode::PublishCapturePage);
     EXPECT_TRUE(statuses_.contains(u"正在打开网页 "_qs + server_.Url("/links.html")));
     // Hover is noticed on the engine's next frame: move about on the link until it is.
     bool hovered = false;
@@ -151,7 +151,7 @@ TEST_F(FormPaths, FormAddedByThePageLater)
         " document.body.insertAdjacentHTML('afterbegin', html); });</script>");
     server_.ServeHtml("/late.html", "gbk",
                       FormPage("gbk", R"(method="post" action="/late/save.asp")", rows, script));
-    Open("/late.html", WizardPage::PublishCapturePage);
+    Open("/late.html", CaptureMode::PublishCapturePage);
     Visit(ControlAt(rows, 0), "comp");
     EXPECT_EQ(Combo1(), u"公司名称"_qs);
     Type("ACME");
@@ -171,7 +171,7 @@ TEST_F(FormPaths, TargetBlankFormLoadsInTheSameView)
     // The answer is itself a form, so the view must show it to track its field.
     const std::vector<Row> answer{{u"联系电话:"_qs, R"(<input name="tel">)"}};
     server_.ServeHtml("/blank/save.asp", "gbk", FormPage("gbk", R"(method="post" action="/done")", answer));
-    Open("/blank.html", WizardPage::PublishCapturePage);
+    Open("/blank.html", CaptureMode::PublishCapturePage);
     Click(ControlAt(rows, 1));
     EXPECT_EQ(Captured("/blank/save.asp"), "title=blank&go=post");
     ASSERT_TRUE(WaitFor([&] { return statuses_.endsWith(u"完成"_qs); }));
@@ -189,7 +189,7 @@ TEST_F(FormPaths, WindowOpenLoadsInTheSameView)
     server_.ServeHtml("/opener.html", "gbk", FormPage("gbk", "", rows));
     const std::vector<Row> popup{{u"邮政编码:"_qs, R"(<input name="zip">)"}};
     server_.ServeHtml("/popup.html", "gbk", FormPage("gbk", "", popup));
-    Open("/opener.html", WizardPage::PublishCapturePage);
+    Open("/opener.html", CaptureMode::PublishCapturePage);
     const qsizetype before = statuses_.size();
     Click(ControlAt(rows, 0) + QPoint(10, 0));
     ASSERT_TRUE(server_.WaitFor("GET", "/popup.html"));
@@ -212,7 +212,7 @@ TEST_F(FormPaths, FormInAnIframe)
                       u"<html><head><meta charset=\"gbk\"><style>body{margin:0}</style></head><body>"
                       u"<iframe src=\"/inner.html\" style=\"position:absolute;left:0;top:0;width:700px;"
                       u"height:400px;border:0\"></iframe></body></html>"_qs);
-    Open("/outer.html", WizardPage::PublishCapturePage);
+    Open("/outer.html", CaptureMode::PublishCapturePage);
     Visit(ControlAt(inner, 0), "comp");
     EXPECT_EQ(Combo1(), u"公司名称"_qs) << "labelled from the frame's own markup";
     Type("ACME");
@@ -235,7 +235,7 @@ TEST_F(FormPaths, FocusIsFollowedIntoAFrameWrittenByScript)
         "<table><tr><td class=c>&#32852;&#31995;&#30005;&#35805;:</td><td><input name=tel></td></tr></table>');"
         "d.close();</script></body></html>");
     server_.ServeHtml("/written.html", "gbk", page);
-    Open("/written.html", WizardPage::PublishCapturePage);
+    Open("/written.html", CaptureMode::PublishCapturePage);
     Visit(QPoint(kCaptionWidth + 20, 16), "tel");
     EXPECT_EQ(Combo1(), u"电话"_qs);
 }
@@ -249,9 +249,9 @@ TEST_F(FormPaths, GetFormsAndPreventedSubmissionsCaptureNothing)
     server_.ServeHtml("/get.html", "gbk", FormPage("gbk", R"(method="get" action="/search")", rows));
     server_.ServeHtml("/prevented.html", "gbk",
                       FormPage("gbk", R"(method="post" action="/never" onsubmit="return false")", rows));
-    Open("/prevented.html", WizardPage::PublishCapturePage);
+    Open("/prevented.html", CaptureMode::PublishCapturePage);
     Click(ControlAt(rows, 1));
-    Open("/get.html", WizardPage::PublishCapturePage);
+    Open("/get.html", CaptureMode::PublishCapturePage);
     Click(ControlAt(rows, 1));
     ASSERT_TRUE(server_.WaitFor("GET", "/search"));
     ASSERT_TRUE(WaitFor([&] {

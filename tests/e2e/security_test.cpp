@@ -45,7 +45,7 @@ fetch('/report?' + seen.join(',')).then(function () { document.getElementById('b
 </script>)");
     server_.ServeHtml("/hostile.html", "gbk",
                       FormPage("gbk", R"(method="post" action="/hostile/save?x=1")", rows, script));
-    Open("/hostile.html", WizardPage::PublishCapturePage);
+    Open("/hostile.html", CaptureMode::PublishCapturePage);
     const Request* report = server_.WaitFor("GET", "/report");
     ASSERT_TRUE(report);
     EXPECT_EQ(report->target, "/report?undefined,undefined,false,undefined,undefined");
@@ -73,7 +73,7 @@ TEST_F(Security, OversizedPageIsNotRead)
     page += QByteArray(17 * 1024 * 1024, 'x');
     page += "</div></body></html>";
     server_.Serve("/huge.html", "text/html; charset=gbk", page);
-    Open("/huge.html", WizardPage::PublishCapturePage);
+    Open("/huge.html", CaptureMode::PublishCapturePage);
     Visit(QPoint(kCaptionWidth + 20, 16), "tel");
     ASSERT_TRUE(WaitFor([&] {
         return std::any_of(statuses_.begin(), statuses_.end(),
@@ -95,7 +95,7 @@ TEST_F(Security, HighlightReachesTheFieldItselfAndNoMarkup)
         {u"区号:"_qs, u"<input name=\"qh\" style=\"width:60px\">电话:<input name=\"tel2\" style=\"width:120px\">"_qs},
     };
     server_.ServeHtml("/paint.html", "gbk", FormPage("gbk", R"(method="post" action="/x")", rows));
-    Open("/paint.html", WizardPage::PublishCapturePage);
+    Open("/paint.html", CaptureMode::PublishCapturePage);
 
     const QPoint first = ControlAt(rows, 0) + QPoint(200, 0); // right end, clear of any text
     const QPoint second = ControlAt(rows, 1) + QPoint(200, 0);

@@ -51,7 +51,7 @@ TEST_P(SubmissionBytes, EqualWhatTheBrowserSent)
     server_.ServeHtml("/bytes/form.html", c.pageCharset, FormPage(c.pageCharset, attributes, rows));
     server_.Serve("/dot.gif", "image/gif",
                   QByteArray::fromBase64("R0lGODlhAQABAIAAAP///wAAACH5BAEAAAAALAAAAAABAAEAAAICRAEAOw=="));
-    Open("/bytes/form.html", WizardPage::PublishCapturePage);
+    Open("/bytes/form.html", CaptureMode::PublishCapturePage);
 
     // Something typed for real as well.
     const QPoint typed = ControlAt(rows, 6) + QPoint(0, 0);

@@ -22,9 +22,9 @@ HarnessWindow::HarnessWindow(BrowserFactory& browsers, QWidget* parent)
     address_->setObjectName(QStringLiteral("Address"));
     address_->setPlaceholderText(QStringLiteral(u"网址"));
     auto* open = new QPushButton(QStringLiteral(u"打开"), this);
-    mode_->addItem(QStringLiteral(u"不捕捉 (0)"), int(WizardPage::SiteInfoPage));
-    mode_->addItem(QStringLiteral(u"登录页 (1)"), int(WizardPage::LoginCapturePage));
-    mode_->addItem(QStringLiteral(u"发布页 (2)"), int(WizardPage::PublishCapturePage));
+    mode_->addItem(QStringLiteral(u"不捕捉 (0)"), int(CaptureMode::SiteInfoPage));
+    mode_->addItem(QStringLiteral(u"登录页 (1)"), int(CaptureMode::LoginCapturePage));
+    mode_->addItem(QStringLiteral(u"发布页 (2)"), int(CaptureMode::PublishCapturePage));
     auto* reset = new QPushButton(QStringLiteral(u"清空字段表"), this);
 
     auto* top = new QHBoxLayout;
@@ -56,7 +56,7 @@ HarnessWindow::HarnessWindow(BrowserFactory& browsers, QWidget* parent)
     connect(panel_, &CapturePanel::StatusText, this,
             [this](const QString& text) { status_->showMessage(text); });
 
-    SetCaptureMode(WizardPage::PublishCapturePage);
+    SetCaptureMode(CaptureMode::PublishCapturePage);
     resize(1200, 760);
 }
 
@@ -80,7 +80,7 @@ void HarnessWindow::Relay::StatusTextChange(const QString& text)
     emit window_.BrowserStatus(text);
 }
 
-void HarnessWindow::SetCaptureMode(WizardPage page)
+void HarnessWindow::SetCaptureMode(CaptureMode page)
 {
     mode_->setCurrentIndex(mode_->findData(int(page)));
     browser_->SetTag(TagFromNumber(int(page)));

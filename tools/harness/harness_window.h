@@ -5,7 +5,8 @@
 
 #include "capture/browser_control.h"
 #include "wizard/capture_panel.h"
-#include "wizard/shared_state.h"
+#include "capture/capture_model.h"
+#include "wizard/wizard_session.h"
 
 #include <QWidget>
 
@@ -31,7 +32,7 @@ public:
     QLineEdit& Address() { return *address_; }
 
     // Sets CaptureMode (the browser's Tag) and shows it in the mode list.
-    void SetCaptureMode(WizardPage page);
+    void SetCaptureMode(CaptureMode page);
     void Open(const QString& address);
 
 signals:

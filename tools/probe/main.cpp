@@ -4,7 +4,7 @@
 #include "capture/label_window.h"
 #include "capture/submission_capture.h"
 #include "capture/url_decode.h"
-#include "wizard/shared_state.h"
+#include "capture/capture_model.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,6 +1,7 @@
 // The sitecapture_browser plugin: hands out WebEngine browsers to the program that loaded it.
 
 #include "capture/bridge/web_engine_browser.h"
+#include "capture/bridge_constants.h"
 
 #include <QFile>
 #include <QObject>
@@ -14,7 +15,7 @@ QString ReadResource(const QString& path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return {};
-    return QString::fromUtf8(f.readAll());
+    return WithBridgeConstants(QString::fromUtf8(f.readAll()));
 }
 
 } // namespace

@@ -11,7 +11,7 @@
   var Announce = Event;
   Form.prototype.submit = function submit() {
     try {
-      apply(dispatch, this, [new Announce('sitecapture-form-submit')]);
+      apply(dispatch, this, [new Announce('@SUBMIT_HOOK_EVENT@')]);
     } catch (e) {
       // Never in the page's way.
     }

@@ -11,8 +11,8 @@
   'use strict';
 
   const ENGINE = 'sitecaptureEngine';
-  const HOOK_EVENT = 'sitecapture-form-submit';
-  const MAX_CHARS = 16 * 1024 * 1024;
+  const HOOK_EVENT = '@SUBMIT_HOOK_EVENT@';
+  const MAX_CHARS = @MAX_BRIDGE_CHARS@;
   const KEPT_HANDLES = 32;
   const HTML_SPACES = /^[\t\n\f\r ]+|[\t\n\f\r ]+$/g;
 

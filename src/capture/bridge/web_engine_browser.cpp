@@ -21,9 +21,8 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcPage, "sitecapture.page", QtWarningMsg)
 
-const QString kLoading = QStringLiteral(u"正在打开网页 ");
-const QString kDone = QStringLiteral(u"完成");
-const QString kTooLarge = QStringLiteral(u"网页内容超过 16 MB，本次未读取输入框和提交的数据");
+const QString kLoading = QString::fromUtf16(kStatusLoading);
+const QString kDone = QString::fromUtf16(kStatusDone);
 
 // Popups and the pages that opened them stay alive for a while: an opener may still write
 // into its popup or submit a form into it.
@@ -259,7 +258,7 @@ void WebEngineBrowser::OnReport(Tab& tab, const QJsonValue& message)
                    [&tab](const MarkupMessage& m) { tab.snapshots.Apply(m); },
                    [this, &tab](const FieldMessage& m) { OnField(tab, m); },
                    [this](const SubmitMessage& m) { OnSubmit(m); },
-                   [this](const OversizeMessage&) { Status(kTooLarge); },
+                   [this](const OversizeMessage&) { Status(StatusTooLarge()); },
                    [this](const PongMessage& m) {
                        auto it = pings_.find(m.id);
                        if (it == pings_.end())

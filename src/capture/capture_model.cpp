@@ -1,4 +1,4 @@
-#include "wizard/shared_state.h"
+#include "capture/capture_model.h"
 
 namespace sitecapture {
 
@@ -14,6 +14,12 @@ std::optional<qint64> NumberFromTag(const QString& tag)
     if (!ok)
         return std::nullopt;
     return n;
+}
+
+CaptureMode CaptureModeFromTag(const QString& tag)
+{
+    const qint64 n = NumberFromTag(tag).value_or(0);
+    return n >= 0 && n <= 3 ? CaptureMode(n) : CaptureMode::SiteInfoPage;
 }
 
 } // namespace sitecapture

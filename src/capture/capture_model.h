@@ -1,5 +1,6 @@
 #pragma once
-// State shared by the wizard window and the capture engine.
+// The capture engine's model: what a submission is captured into, the fields mapped to
+// placeholder tokens, and the switch that says what a submission belongs to.
 
 #include <QString>
 #include <QStringList>
@@ -17,19 +18,6 @@ struct CaptureSet {
     QString loginReturn;
 
     friend bool operator==(const CaptureSet&, const CaptureSet&) = default;
-};
-
-// What the shared module keeps for the whole run.
-struct Module1 {
-    CaptureSet captureSet;
-    QString publishReturn;
-
-    // Run by each record button of the site list before anything else.
-    void ClearCaptures()
-    {
-        captureSet = {};
-        publishReturn.clear();
-    }
 };
 
 // Three parallel lists; the last element is always an empty spare, so with n mapped
@@ -60,8 +48,9 @@ struct FieldMap {
     friend bool operator==(const FieldMap&, const FieldMap&) = default;
 };
 
-// Wizard pages; the page number is also the capture engine's switch (CaptureMode).
-enum class WizardPage : int {
+// The wizard page, which is also the capture engine's switch: only pages 1 and 2 capture.
+// Kept in the browser's Tag as decimal text.
+enum class CaptureMode : int {
     SiteInfoPage = 0,
     LoginCapturePage = 1,
     PublishCapturePage = 2,
@@ -72,5 +61,9 @@ enum class WizardPage : int {
 QString TagFromNumber(qint64 n);
 // Converts the whole text; anything that is not a whole decimal number gives nothing.
 std::optional<qint64> NumberFromTag(const QString& tag);
+
+// The capture mode a Tag text stands for; a text that is no page number means page 0.
+CaptureMode CaptureModeFromTag(const QString& tag);
+inline QString TagFromCaptureMode(CaptureMode mode) { return TagFromNumber(int(mode)); }
 
 } // namespace sitecapture

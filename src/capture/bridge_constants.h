@@ -1,0 +1,32 @@
+#pragma once
+// Values the page scripts and the program must agree on. The plugin writes the first two
+// into the scripts when it loads them, so they are spelt here only.
+
+#include <QString>
+#include <QtGlobal>
+
+namespace sitecapture {
+
+// Larger snapshots and submissions are dropped instead of freezing the tool.
+inline constexpr qsizetype kMaxBridgeChars = 16 * 1024 * 1024;
+// The DOM event by which the main world announces a form.submit() call.
+inline constexpr char16_t kSubmitHookEvent[] = u"sitecapture-form-submit";
+
+// Status texts of the browser (StatusTextChange).
+inline constexpr char16_t kStatusLoading[] = u"正在打开网页 "; // followed by the address
+inline constexpr char16_t kStatusDone[] = u"完成";
+inline QString StatusTooLarge()
+{
+    return QStringLiteral(u"网页内容超过 %1 MB，本次未读取输入框和提交的数据")
+        .arg(kMaxBridgeChars / (1024 * 1024));
+}
+
+// The page scripts with the shared values put in place of their markers.
+inline QString WithBridgeConstants(QString script)
+{
+    script.replace(QStringLiteral("@SUBMIT_HOOK_EVENT@"), QString::fromUtf16(kSubmitHookEvent));
+    script.replace(QStringLiteral("@MAX_BRIDGE_CHARS@"), QString::number(kMaxBridgeChars));
+    return script;
+}
+
+} // namespace sitecapture
