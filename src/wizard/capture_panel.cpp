@@ -3,9 +3,10 @@
 #include "capture/field_tracking.h"
 #include "capture/placeholders.h"
 #include "capture/submission_capture.h"
+#include "wizard/control_geometry.h"
 
 #include <QComboBox>
-#include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
@@ -23,14 +24,27 @@ void TooltipBackground(Box* box)
     box->setPalette(p);
 }
 
+QLabel* NamedLabel(const char* name, const QString& caption, QWidget* parent)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
+}
+
 } // namespace
 
-CapturePanel::CapturePanel(FieldMap& fieldMap, CaptureSet& captureSet, QWidget* parent)
-    : QWidget(parent), fieldMap_(fieldMap), captureSet_(captureSet),
+CapturePanel::CapturePanel(WizardSession& session, CaptureSet& captureSet, QWidget* parent)
+    : QGroupBox(QStringLiteral(u"捕捉信息"), parent), session_(session), captureSet_(captureSet),
+      label11_(NamedLabel("Label11", QStringLiteral(u"当前变量:"), this)),
+      label12_(NamedLabel("Label12", QStringLiteral(u"值："), this)),
+      label13_(NamedLabel("Label13", QStringLiteral(u"成功后返回的代码："), this)),
+      label9_(NamedLabel("Label9", QStringLiteral(u"链    接:"), this)),
+      label10_(NamedLabel("Label10", QStringLiteral(u"数    据:"), this)),
       text1_(new QLineEdit(this)), text2_(new QLineEdit(this)), text3_(new QLineEdit(this)),
       text4_(new QPlainTextEdit(this)), text7_(new QLineEdit(QStringLiteral("<"), this)),
       combo1_(new QComboBox(this))
 {
+    setObjectName(QStringLiteral("Frame5"));
     text1_->setObjectName(QStringLiteral("Text1"));
     text2_->setObjectName(QStringLiteral("Text2"));
     text3_->setObjectName(QStringLiteral("Text3"));
@@ -50,37 +64,51 @@ CapturePanel::CapturePanel(FieldMap& fieldMap, CaptureSet& captureSet, QWidget* 
     combo1_->addItems(Combo1Entries());
     combo1_->setMaxVisibleItems(20);
 
-    auto* form = new QFormLayout(this);
-    form->addRow(QStringLiteral(u"当前变量:"), text2_);
-    form->addRow(QStringLiteral(u"值："), text3_);
-    form->addRow(QString(), combo1_);
-    form->addRow(QStringLiteral(u"成功后返回的代码："), text7_);
-    form->addRow(QStringLiteral(u"链    接:"), text1_);
-    form->addRow(QStringLiteral(u"数    据:"), text4_);
-
     // Synchronous, whether the operator or the program makes the change.
     connect(text2_, &QLineEdit::textChanged, this, &CapturePanel::FieldNameChanged);
     connect(text3_, &QLineEdit::textChanged, this, &CapturePanel::FieldValueChanged);
     connect(combo1_, &QComboBox::currentIndexChanged, this, &CapturePanel::MapCurrentField);
+    // The operator picking the entry already shown still counts as a choice.
+    connect(combo1_, &QComboBox::activated, this, [this](int index) {
+        if (index == combo1_->currentIndex())
+            MapCurrentField();
+    });
 }
 
-int CapturePanel::CaptureMode() const
+void CapturePanel::ApplyGeometry(double dpi)
 {
-    if (!browser_)
-        return int(CaptureMode::SiteInfoPage);
-    return int(NumberFromTag(browser_->Tag()).value_or(0));
+    Place(label11_, {150, 360, 975, 255}, dpi);
+    Place(text2_, {1065, 240, 1215, 300}, dpi);
+    Place(label12_, {2655, 300, 420, 180}, dpi);
+    Place(text3_, {3030, 240, 1755, 300}, dpi);
+    Place(combo1_, {4980, 240, 2325, 300}, dpi);
+    Place(label13_, {7485, 285, 1620, 180}, dpi);
+    Place(text7_, {9135, 225, 1725, 315}, dpi);
+    Place(label9_, {150, 720, 855, 255}, dpi);
+    Place(text1_, {1095, 675, 9780, 285}, dpi);
+    Place(label10_, {165, 1320, 855, 255}, dpi);
+    Place(text4_, {1080, 1065, 9765, 690}, dpi);
+}
+
+void CapturePanel::SelectLabel(int index)
+{
+    if (index == combo1_->currentIndex())
+        MapCurrentField();
+    else
+        combo1_->setCurrentIndex(index);
 }
 
 void CapturePanel::MapCurrentField()
 {
-    sitecapture::MapCurrentField(fieldMap_, text2_->text(), text3_->text(), combo1_->currentText());
+    sitecapture::MapCurrentField(session_.fieldMap, text2_->text(), text3_->text(),
+                                 combo1_->currentText());
 }
 
 void CapturePanel::FieldNameChanged()
 {
     if (text2_->text().isEmpty())
         return;
-    combo1_->setCurrentIndex(0);
+    SelectLabel(0);
     MapCurrentField();
 }
 
@@ -91,40 +119,40 @@ void CapturePanel::FieldValueChanged()
 
 void CapturePanel::BeforeNavigate2(const QString& url, const QByteArray& postData)
 {
-    const std::optional<CapturedDisplay> shown =
-        CaptureSubmission(CaptureMode(), url, postData, fieldMap_, captureSet_);
-    if (!shown)
-        return;
-    text1_->setText(shown->text1);
-    text1_->setCursorPosition(0); // the start of a long address says most
-    text4_->setPlainText(shown->text4);
+    const std::optional<CapturedDisplay> shown = CaptureSubmission(
+        int(session_.captureMode), url, postData, session_.fieldMap, captureSet_);
+    if (shown) {
+        text1_->setText(shown->text1);
+        text1_->setCursorPosition(0); // the start of a long address says most
+        text4_->setPlainText(shown->text4);
+    }
+    emit Navigated(url, postData);
 }
 
 void CapturePanel::CommandStateChange()
 {
-    if (!browser_)
-        return;
-    const std::optional<FieldSnapshot> field = browser_->ActiveField();
-    if (!field)
-        return;
-    const TrackDecision d = TrackActiveField(*field, text2_->text(), text3_->text());
-    if (d.path == TrackPath::None || d.path == TrackPath::Unchanged)
-        return;
-    // Name, then value, then the proposal: the mapping relies on this order.
-    text2_->setText(d.text2);
-    text3_->setText(d.text3);
-    if (d.combo1Index)
-        combo1_->setCurrentIndex(*d.combo1Index);
-    if (d.highlight)
-        browser_->HighlightActiveField();
+    if (browser_) {
+        if (const std::optional<FieldSnapshot> field = browser_->ActiveField()) {
+            const TrackDecision d = TrackActiveField(*field, text2_->text(), text3_->text());
+            if (d.path != TrackPath::None && d.path != TrackPath::Unchanged) {
+                // Name, then value, then the proposal: the mapping relies on this order.
+                text2_->setText(d.text2);
+                text3_->setText(d.text3);
+                if (d.combo1Index)
+                    SelectLabel(*d.combo1Index);
+                if (d.highlight)
+                    browser_->HighlightActiveField();
+            }
+        }
+    }
+    emit FieldHandled();
 }
 
 void CapturePanel::StatusTextChange(const QString& text)
 {
-    const int mode = CaptureMode();
-    const bool capturing = mode == int(CaptureMode::LoginCapturePage)
-        || mode == int(CaptureMode::PublishCapturePage);
-    if (capturing && text != u"完成")
+    const bool capturing = session_.captureMode == CaptureMode::LoginCapturePage
+        || session_.captureMode == CaptureMode::PublishCapturePage;
+    if (capturing && text != QString::fromUtf16(kStatusDone))
         emit StatusText(text);
 }
 

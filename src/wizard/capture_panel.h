@@ -1,26 +1,27 @@
 #pragma once
-// The capture panel of the login and publish capture pages: the focused field (Text2,
-// Text3), its placeholder (Combo1), the success text (Text7) and the captured submission
-// (Text1, Text4). It handles the browser's events with the capture engine, wired as the
-// wizard wires them: every write to Text2, Text3 and Combo1 runs the mapping before it
-// returns.
+// Frame5, the capture panel of the login and publish capture pages: the focused field
+// (Text2, Text3), its placeholder (Combo1), the success text (Text7) and the captured
+// submission (Text1, Text4). It handles the browser's events with the capture engine: every
+// write to Text2, Text3 and Combo1 runs the mapping before it returns.
 
 #include "capture/browser_control.h"
 #include "capture/capture_model.h"
+#include "wizard/wizard_session.h"
 
-#include <QWidget>
+#include <QGroupBox>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 
 namespace sitecapture {
 
-class CapturePanel : public QWidget, public BrowserEvents {
+class CapturePanel : public QGroupBox, public BrowserEvents {
     Q_OBJECT
 public:
-    // The map and the captured values belong to the window; they outlive the panel.
-    CapturePanel(FieldMap& fieldMap, CaptureSet& captureSet, QWidget* parent = nullptr);
+    // The session and the captured values outlive the panel.
+    CapturePanel(WizardSession& session, CaptureSet& captureSet, QWidget* parent = nullptr);
 
     // The browser whose events this panel handles; not owned.
     void SetBrowser(BrowserControl* browser) { browser_ = browser; }
@@ -32,6 +33,13 @@ public:
     QLineEdit* Text7() const { return text7_; }
     QComboBox* Combo1() const { return combo1_; }
 
+    // Selects a Combo1 entry as the program does: the mapping runs even when the entry is
+    // the one already shown.
+    void SelectLabel(int index);
+
+    // Places the controls for the window's dots per inch.
+    void ApplyGeometry(double dpi);
+
     // BeforeNavigate2: CaptureSubmission.
     void BeforeNavigate2(const QString& url, const QByteArray& postData) override;
     // CommandStateChange: TrackActiveField.
@@ -42,16 +50,23 @@ public:
 signals:
     // A status text for the window's status bar.
     void StatusText(const QString& text);
+    // After each browser event has been handled: for tests and measurements.
+    void Navigated(const QString& url, const QByteArray& postData);
+    void FieldHandled();
 
 private:
-    int CaptureMode() const;
     void FieldNameChanged();
     void FieldValueChanged();
     void MapCurrentField();
 
-    FieldMap& fieldMap_;
+    WizardSession& session_;
     CaptureSet& captureSet_;
     BrowserControl* browser_ = nullptr;
+    QLabel* label11_;
+    QLabel* label12_;
+    QLabel* label13_;
+    QLabel* label9_;
+    QLabel* label10_;
     QLineEdit* text1_;
     QLineEdit* text2_;
     QLineEdit* text3_;

@@ -28,15 +28,16 @@ FieldSnapshot Input(const QString& name, const QString& value, const QString& ca
 
 class PanelTest : public testing::Test {
 protected:
-    PanelTest() : panel(map, captured), browser(panel)
+    PanelTest() : panel(session, captured), browser(panel)
     {
         panel.SetBrowser(&browser);
-        browser.SetTag(QStringLiteral("2"));
+        session.captureMode = CaptureMode::PublishCapturePage;
     }
 
     QString Label() const { return panel.Combo1()->currentText(); }
 
-    FieldMap map;
+    WizardSession session;
+    FieldMap& map = session.fieldMap;
     CaptureSet captured;
     CapturePanel panel;
     FakeBrowser browser;
@@ -93,7 +94,7 @@ TEST_F(PanelTest, SubmissionsAreCapturedOnTheCapturePagesOnly)
     EXPECT_EQ(panel.Text1()->text(), "http://a/save.asp");
     EXPECT_EQ(panel.Text4()->toPlainText(), "title=/ztitle/&x=1");
 
-    browser.SetTag(QStringLiteral("1"));
+    session.captureMode = CaptureMode(1);
     browser.Submit("http://a/login.asp", "u=x");
     EXPECT_EQ(captured.loginAction, "http://a/login.asp");
     EXPECT_EQ(captured.loginData, "u=x");
@@ -102,7 +103,7 @@ TEST_F(PanelTest, SubmissionsAreCapturedOnTheCapturePagesOnly)
     EXPECT_EQ(captured.loginAction, "http://a/login.asp");
     EXPECT_EQ(panel.Text1()->text(), "http://a/login.asp");
 
-    browser.SetTag(QStringLiteral("3"));
+    session.captureMode = CaptureMode(3);
     browser.Submit("http://a/other.asp", "y=2");
     EXPECT_EQ(captured.loginData, "u=x");
     EXPECT_EQ(captured.publishData, "title=/ztitle/&x=1");
@@ -113,9 +114,9 @@ TEST_F(PanelTest, StatusTextsShowOnCapturePagesExceptDone)
     QSignalSpy shown(&panel, &CapturePanel::StatusText);
     browser.Status(u"正在打开网页 http://a/"_qs);
     browser.Status(u"完成"_qs);
-    browser.SetTag(QStringLiteral("0"));
+    session.captureMode = CaptureMode(0);
     browser.Status(QStringLiteral("http://a/link"));
-    browser.SetTag(QStringLiteral("1"));
+    session.captureMode = CaptureMode(1);
     browser.Status(QStringLiteral("http://a/link"));
     ASSERT_EQ(shown.size(), 2);
     EXPECT_EQ(shown[0][0].toString(), u"正在打开网页 http://a/"_qs);

@@ -13,7 +13,7 @@ namespace sitecapture {
 
 HarnessWindow::HarnessWindow(BrowserFactory& browsers, QWidget* parent)
     : QWidget(parent), address_(new QLineEdit(this)), mode_(new QComboBox(this)),
-      panel_(new CapturePanel(fieldMap_, module_.captureSet, this)), status_(new QStatusBar(this))
+      panel_(new CapturePanel(session_, module_.captureSet, this)), status_(new QStatusBar(this))
 {
     setWindowTitle(QStringLiteral(u"网站收录向导 - 捕捉测试"));
     browser_ = browsers.CreateBrowser(relay_);
@@ -51,8 +51,8 @@ HarnessWindow::HarnessWindow(BrowserFactory& browsers, QWidget* parent)
     connect(address_, &QLineEdit::returnPressed, this,
             [this] { browser_->Navigate(address_->text()); });
     connect(mode_, &QComboBox::currentIndexChanged, this,
-            [this] { browser_->SetTag(TagFromNumber(mode_->currentData().toInt())); });
-    connect(reset, &QPushButton::clicked, this, [this] { fieldMap_.ResetFieldMap(); });
+            [this] { SetCaptureMode(CaptureMode(mode_->currentData().toInt())); });
+    connect(reset, &QPushButton::clicked, this, [this] { session_.fieldMap.ResetFieldMap(); });
     connect(panel_, &CapturePanel::StatusText, this,
             [this](const QString& text) { status_->showMessage(text); });
 
@@ -83,6 +83,7 @@ void HarnessWindow::Relay::StatusTextChange(const QString& text)
 void HarnessWindow::SetCaptureMode(CaptureMode page)
 {
     mode_->setCurrentIndex(mode_->findData(int(page)));
+    session_.captureMode = page;
     browser_->SetTag(TagFromNumber(int(page)));
 }
 

@@ -26,7 +26,7 @@ public:
 
     BrowserControl& Browser() { return *browser_; }
     CapturePanel& Panel() { return *panel_; }
-    FieldMap& Fields() { return fieldMap_; }
+    FieldMap& Fields() { return session_.fieldMap; }
     const CaptureSet& Captured() const { return module_.captureSet; }
     QStatusBar& Status() { return *status_; }
     QLineEdit& Address() { return *address_; }
@@ -55,7 +55,7 @@ private:
     };
 
     Module1 module_;
-    FieldMap fieldMap_;
+    WizardSession session_;
     QLineEdit* address_;
     QComboBox* mode_;
     CapturePanel* panel_;

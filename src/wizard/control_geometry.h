@@ -1,0 +1,21 @@
+#pragma once
+// Placing a control at its rectangle in twips.
+
+#include "wizard/twips.h"
+
+#include <QWidget>
+
+#include <algorithm>
+
+namespace sitecapture {
+
+// The control at `r`; a text control is never made lower than its text needs, so that no
+// caption is cut off with the fonts of this desktop.
+inline void Place(QWidget* w, const TwipsRect& r, double dpi)
+{
+    QRect px = ToPixels(r, dpi);
+    px.setHeight(std::max(px.height(), w->minimumSizeHint().height()));
+    w->setGeometry(px);
+}
+
+} // namespace sitecapture

@@ -1,0 +1,133 @@
+#include "wizard/wizard_steps.h"
+
+namespace sitecapture {
+namespace {
+
+void ClearRequests(WizardPageState& s)
+{
+    s.message.reset();
+    s.resetFieldMap = false;
+    s.navigate.reset();
+}
+
+void ShowLoginCaptions(WizardPageState& s)
+{
+    s.frame2Caption = Frame2Caption(CaptureMode::LoginCapturePage);
+    s.frame5Caption = Frame5Caption(CaptureMode::LoginCapturePage);
+}
+
+void ShowPublishCaptions(WizardPageState& s)
+{
+    s.frame2Caption = Frame2Caption(CaptureMode::PublishCapturePage);
+    s.frame5Caption = Frame5Caption(CaptureMode::PublishCapturePage);
+}
+
+} // namespace
+
+QString Frame2Caption(CaptureMode page)
+{
+    return page == CaptureMode::PublishCapturePage ? QStringLiteral(u"信息发布页信息收集")
+                                                   : QStringLiteral(u"用户登录页信息收集");
+}
+
+QString Frame5Caption(CaptureMode page)
+{
+    return page == CaptureMode::PublishCapturePage ? QStringLiteral(u"信息发布页信息捕捉")
+                                                   : QStringLiteral(u"用户登录页信息捕捉");
+}
+
+void NextStep(WizardPageState& s)
+{
+    ClearRequests(s);
+    s.command5Visible = false;
+    if (s.siteName.isEmpty() || s.publishPageUrl.isEmpty() || s.viewPageUrl.isEmpty()) {
+        s.message = QString::fromUtf16(kFillInMessage);
+        return;
+    }
+    s.command2Enabled = true;
+    // A site without a login goes straight from the site page to the publish page.
+    if (s.loginPageUrl.isEmpty() && s.captureMode == CaptureMode::SiteInfoPage)
+        s.captureMode = CaptureMode::LoginCapturePage;
+
+    CaptureSet& c = s.captureSet;
+    switch (s.captureMode) {
+    case CaptureMode::SiteInfoPage:
+        s.front = PageFrame::Frame2;
+        s.statusText = QString::fromUtf16(kPleaseWait);
+        ShowLoginCaptions(s);
+        s.navigate = s.loginPageUrl;
+        s.captureMode = CaptureMode::LoginCapturePage;
+        s.text1 = c.loginAction;
+        s.text4 = c.loginData;
+        break;
+    case CaptureMode::LoginCapturePage:
+        if (!s.loginPageUrl.isEmpty() && (c.loginAction.isEmpty() || c.loginData.isEmpty())) {
+            s.message = QString::fromUtf16(kLoginNotCapturedMessage);
+            return;
+        }
+        c.loginReturn = s.text7;
+        s.text7 = s.publishReturn.isEmpty() ? QString::fromUtf16(kSuccessTextStart) : s.publishReturn;
+        s.front = PageFrame::Frame2;
+        s.text1 = c.publishAction;
+        s.text4 = c.publishData;
+        s.captureMode = CaptureMode::PublishCapturePage;
+        s.navigate = s.publishPageUrl;
+        ShowPublishCaptions(s);
+        s.resetFieldMap = true;
+        break;
+    case CaptureMode::PublishCapturePage:
+        if (c.publishAction.isEmpty() || c.publishData.isEmpty()) {
+            s.message = QString::fromUtf16(kPublishNotCapturedMessage);
+            return;
+        }
+        s.publishReturn = s.text7;
+        s.front = PageFrame::Frame4;
+        s.report = {c.loginAction, c.loginData, c.publishAction, c.publishData, c.loginReturn,
+                    s.publishReturn};
+        s.captureMode = CaptureMode::ReportPage;
+        break;
+    case CaptureMode::ReportPage:
+        break;
+    }
+}
+
+void PreviousStep(WizardPageState& s)
+{
+    ClearRequests(s);
+    s.command5Visible = false;
+    // The way back skips the login page of a site without a login.
+    if (s.loginPageUrl.isEmpty() && s.captureMode == CaptureMode::PublishCapturePage)
+        s.captureMode = CaptureMode::LoginCapturePage;
+
+    const CaptureSet& c = s.captureSet;
+    switch (s.captureMode) {
+    case CaptureMode::ReportPage:
+        s.text1 = c.publishAction;
+        s.text4 = c.publishData;
+        ShowPublishCaptions(s);
+        s.text7 = s.publishReturn;
+        s.captureMode = CaptureMode::PublishCapturePage;
+        s.front = PageFrame::Frame2;
+        s.navigate = s.publishPageUrl;
+        break;
+    case CaptureMode::PublishCapturePage:
+        s.text1 = c.loginAction;
+        s.text4 = c.loginData;
+        s.text7 = c.loginReturn;
+        ShowLoginCaptions(s);
+        s.front = PageFrame::Frame2;
+        s.captureMode = CaptureMode::LoginCapturePage;
+        s.resetFieldMap = true;
+        s.navigate = s.loginPageUrl;
+        break;
+    case CaptureMode::LoginCapturePage:
+        s.front = PageFrame::Frame1;
+        s.command2Enabled = false;
+        s.captureMode = CaptureMode::SiteInfoPage;
+        break;
+    case CaptureMode::SiteInfoPage:
+        break;
+    }
+}
+
+} // namespace sitecapture

@@ -1,0 +1,73 @@
+#pragma once
+// Next and Previous of the wizard without its window: the window copies what the steps read
+// into a WizardPageState, runs a step on it, and applies the result to its controls.
+
+#include "capture/capture_model.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace sitecapture {
+
+enum class PageFrame { Frame1, Frame2, Frame4 };
+
+// The report page's six value labels.
+struct ReportLabels {
+    QString Label4;  // loginAction
+    QString Label5;  // loginData
+    QString Label6;  // publishAction
+    QString Label7;  // publishData
+    QString Label14; // loginReturn
+    QString Label15; // publishReturn
+    friend bool operator==(const ReportLabels&, const ReportLabels&) = default;
+};
+
+inline constexpr char16_t kFillInMessage[] = u"请填写完整，才能进行下一步";
+inline constexpr char16_t kLoginNotCapturedMessage[] =
+    u"没有捕捉到您的登录信息，请先在网页上提交信息，正常登录后再点‘下一步’";
+inline constexpr char16_t kPublishNotCapturedMessage[] =
+    u"没有捕捉到您发布的信息，请先在网页上提交信息，正常发布后再点‘下一步’";
+inline constexpr char16_t kPleaseWait[] = u"请稍等...";
+inline constexpr char16_t kSuccessTextStart[] = u"<";
+
+struct WizardPageState {
+    // What the site page holds.
+    QString siteName;       // Text5
+    QString publishPageUrl; // Text6(0)
+    QString viewPageUrl;    // Text6(1)
+    QString loginPageUrl;   // Text6(2)
+
+    CaptureMode captureMode = CaptureMode::SiteInfoPage;
+    CaptureSet captureSet;
+    QString publishReturn;
+
+    QString text1;
+    QString text4;
+    QString text7 = QString::fromUtf16(kSuccessTextStart);
+    QString frame2Caption;
+    QString frame5Caption;
+    PageFrame front = PageFrame::Frame1;
+    bool command2Enabled = true;
+    bool command5Visible = true;
+    QString statusText;
+    ReportLabels report;
+
+    // What the step asks of the window besides the values above, in the order the window
+    // carries it out: a message, then resetting the field map, then opening an address.
+    std::optional<QString> message;
+    bool resetFieldMap = false;
+    std::optional<QString> navigate;
+
+    friend bool operator==(const WizardPageState&, const WizardPageState&) = default;
+};
+
+// The captions of Frame2 and Frame5 on a capture page.
+QString Frame2Caption(CaptureMode page);
+QString Frame5Caption(CaptureMode page);
+
+// The steps clear the requests (message, resetFieldMap, navigate) before they run.
+void NextStep(WizardPageState& s);
+void PreviousStep(WizardPageState& s);
+
+} // namespace sitecapture

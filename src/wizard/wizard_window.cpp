@@ -1,0 +1,486 @@
+#include "wizard/wizard_window.h"
+
+#include "catalogue/site_database.h"
+#include "wizard/browser_source.h"
+#include "wizard/capture_panel.h"
+#include "wizard/control_geometry.h"
+#include "wizard/link_opener.h"
+#include "wizard/operator_message.h"
+#include "wizard/report_value_label.h"
+#include "wizard/stored_buttons.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace sitecapture {
+namespace {
+
+template <class W>
+W* Named(W* widget, const char* name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QLabel* Label(const char* name, const QString& caption, QWidget* parent)
+{
+    return Named(new QLabel(caption, parent), name);
+}
+
+QLabel* ColouredLabel(const char* name, const QString& caption, const QColor& colour, QWidget* parent)
+{
+    QLabel* label = Label(name, caption, parent);
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, colour);
+    label->setPalette(p);
+    return label;
+}
+
+const QString kSiteNameTip = QStringLiteral(u"输入网站的名称，例如：中国化工网");
+const std::array<QString, 3> kAddressTips{
+    QStringLiteral(u"输入信息发布页面的网址"),
+    QStringLiteral(u"输入信息查看页面的网址"),
+    QStringLiteral(u"如果该网站需要注册，请用IE浏览器到该网站手工注册后，在这里输入登录页的网址"),
+};
+
+} // namespace
+
+Form1::Form1(WizardServices& services, QWidget* parent)
+    : QWidget(parent, Qt::Window), services_(services),
+      frame1_(Named(new QGroupBox(QStringLiteral(u"网站信息"), this), "Frame1")),
+      frame2_(Named(new QGroupBox(QStringLiteral(u"用户登录页信息收集"), this), "Frame2")),
+      frame4_(Named(new QGroupBox(QStringLiteral(u"网站收集报告"), this), "Frame4")),
+      panel_(new CapturePanel(session_, services.module.captureSet, frame2_)),
+      browserHost_(Named(new QWidget(frame2_), "WebBrowser1")),
+      statusBar_(Named(new QStatusBar(this), "StatusBar1")),
+      previousButton_(RestoreButton("command2", this)),
+      nextButton_(RestoreButton("command3", this)),
+      exitButton_(RestoreButton("command4", this))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QString::fromUtf16(kProductTitle));
+    dpi_ = LogicalDpi(*this);
+
+    BuildSitePage();
+    BuildCapturePage();
+    BuildReportPage();
+    statusBar_->setSizeGripEnabled(false);
+
+    connect(nextButton_, &xpcmdbutton::Click, this, &Form1::NextStep);
+    connect(previousButton_, &xpcmdbutton::Click, this, &Form1::PreviousStep);
+    connect(exitButton_, &xpcmdbutton::Click, this, &Form1::ExitWizard);
+    connect(saveButton_, &xpcmdbutton::Click, this, &Form1::SaveSite);
+    connect(linkTestButton_, &xpcmdbutton::Click, this, &Form1::OpenLinkTest);
+    connect(panel_, &CapturePanel::StatusText, this, &Form1::ShowBrowserStatus);
+
+    // Tab order of the site page, then the step buttons and the link test.
+    const std::array<QWidget*, 10> order{siteNameEdit_,   addressEdits_[0], languageBox_,
+                                         addressEdits_[1], addressEdits_[2], categoryBox_,
+                                         previousButton_, nextButton_,      exitButton_,
+                                         linkTestButton_};
+    for (std::size_t i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    ApplyStaticGeometry();
+    resize(TwipsToPixels(kWizardClientWidth, dpi_), TwipsToPixels(kWizardClientHeight, dpi_));
+    SetupWizard();
+}
+
+Form1::~Form1() = default;
+
+void Form1::BuildSitePage()
+{
+    label3_[0] = Label("Label3(0)", QStringLiteral(u"网站语言:"), frame1_);
+    languageBox_ = Named(new QComboBox(frame1_), "Combo2");
+    languageBox_->addItems({QStringLiteral(u"简体中文"), QStringLiteral(u"繁体中文"), QStringLiteral(u"英文")});
+    label3_[1] = Label("Label3(1)", QStringLiteral(u"网站类别:"), frame1_);
+    categoryBox_ = Named(new QComboBox(frame1_), "Combo3");
+    categoryBox_->addItems({QStringLiteral(u"综合"), QStringLiteral(u"化工"), QStringLiteral(u"包装"),
+                            QStringLiteral(u"金属"), QStringLiteral(u"电子"), QStringLiteral(u"纺织"),
+                            QStringLiteral(u"食品"), QStringLiteral(u"机械"), QStringLiteral(u"农业"),
+                            QStringLiteral(u"建筑"), QStringLiteral(u"交通"), QStringLiteral(u"医疗"),
+                            QStringLiteral(u"其它")});
+    categoryBox_->setMaxVisibleItems(13);
+
+    label1_[0] = Label("Label1(0)", QStringLiteral(u"网站名称:"), frame1_);
+    siteNameEdit_ = Named(new QLineEdit(frame1_), "Text5");
+    siteNameEdit_->setToolTip(kSiteNameTip);
+    label1_[1] = Label("Label1(1)", QStringLiteral(u"信息发布页面:"), frame1_);
+    label1_[2] = Label("Label1(2)", QStringLiteral(u"信息浏览页面:"), frame1_);
+    label2_ = Label("Label2", QStringLiteral(u"会员登录录页面（会员制网站）:"), frame1_);
+    const std::array<const char*, 3> names{"Text6(0)", "Text6(1)", "Text6(2)"};
+    for (int i = 0; i < 3; ++i) {
+        addressEdits_[i] = Named(new QLineEdit(frame1_), names[i]);
+        addressEdits_[i]->setToolTip(kAddressTips[i]);
+        connect(addressEdits_[i], &QLineEdit::textChanged, this, [this, i] { ShowLinkTestButton(i); });
+    }
+    const QColor red(Qt::red);
+    redNotes_[0] = ColouredLabel("Label18", QStringLiteral(u"说明:填写要收集网站的发布页信息面，如果该网站为会员制网站，请先到该网站注册一个会员，在该网站登录后，再把信息发布页面的网址填写在上面的框中。"), red, frame1_);
+    redNotes_[1] = ColouredLabel("Label19", QStringLiteral(u"说明:填写信息浏览页面的网址，信息发布后浏览信息的页面，用于系统发布信息后，查看信息发布结果。"), red, frame1_);
+    redNotes_[2] = ColouredLabel("Label20", QStringLiteral(u"说明:填写会员登录页面的网址，如果该网站为会员制网站，在此框中填写登录页面的网址。如果该网站不需要登录就可以发布信息，此框不需要填写。（除需要上传图片和需要校验码的网站一般都可以收录）。"), red, frame1_);
+    for (QLabel* note : redNotes_) {
+        note->setWordWrap(true);
+        note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    }
+    linkTestButton_ = RestoreButton("Command5", frame1_);
+
+    // Hints follow the mouse over the boxes and the frame's background; the link test button
+    // follows the focus.
+    frame1_->setMouseTracking(true);
+    frame1_->installEventFilter(this);
+    for (QWidget* box : {static_cast<QWidget*>(siteNameEdit_), static_cast<QWidget*>(languageBox_)})
+        box->installEventFilter(this);
+    for (QLineEdit* box : addressEdits_)
+        box->installEventFilter(this);
+    siteNameEdit_->setMouseTracking(true);
+    for (QLineEdit* box : addressEdits_)
+        box->setMouseTracking(true);
+}
+
+void Form1::BuildCapturePage()
+{
+    auto* hostLayout = new QVBoxLayout(browserHost_);
+    hostLayout->setContentsMargins(0, 0, 0, 0);
+    panel_->raise();
+}
+
+void Form1::BuildReportPage()
+{
+    const std::array<const char*, 6> names{"Label8(0)", "Label8(1)", "Label8(2)",
+                                           "Label8(3)", "Label8(4)", "Label8(5)"};
+    const std::array<QString, 6> captions{
+        QStringLiteral(u"用户登录页连接:(action)"), QStringLiteral(u"信息发布页连接:(action)"),
+        QStringLiteral(u"用户登录页发送数据:"),     QStringLiteral(u"信息页发送数据:"),
+        QStringLiteral(u"成功后返回代码:"),         QStringLiteral(u"成功后返回代码:"),
+    };
+    for (int i = 0; i < 6; ++i)
+        label8_[i] = ColouredLabel(names[i], captions[i], QColor(Qt::blue), frame4_);
+    auto value = [this](const char* name) { return Named(new ReportValueLabel(frame4_), name); };
+    loginActionLabel_ = value("Label4");
+    loginDataLabel_ = value("Label5");
+    loginReturnLabel_ = value("Label14");
+    publishActionLabel_ = value("Label6");
+    publishDataLabel_ = value("Label7");
+    publishReturnLabel_ = value("Label15");
+    saveButton_ = RestoreButton("Command7", frame4_);
+}
+
+void Form1::ApplyStaticGeometry()
+{
+    const double d = dpi_;
+    Place(label3_[0], {315, 390, 810, 180}, d);
+    Place(languageBox_, {315, 690, 1530, 300}, d);
+    Place(label3_[1], {300, 1125, 810, 180}, d);
+    Place(categoryBox_, {315, 1410, 1530, 300}, d);
+    Place(label1_[0], {300, 2520, 1050, 165}, d);
+    Place(siteNameEdit_, {315, 2790, 9690, 360}, d);
+    Place(label1_[1], {300, 3270, 1305, 165}, d);
+    Place(addressEdits_[0], {315, 3510, 9705, 360}, d);
+    Place(redNotes_[0], {330, 3975, 9660, 435}, d);
+    Place(label1_[2], {300, 4500, 1350, 195}, d);
+    Place(addressEdits_[1], {315, 4785, 9705, 360}, d);
+    Place(linkTestButton_, {10125, 4785, 1035, 360}, d);
+    Place(redNotes_[1], {315, 5310, 9660, 390}, d);
+    Place(label2_, {315, 5835, 2955, 195}, d);
+    Place(addressEdits_[2], {315, 6075, 9735, 360}, d);
+    Place(redNotes_[2], {285, 6555, 9750, 585}, d);
+
+    panel_->ApplyGeometry(d);
+
+    Place(label8_[0], {630, 885, 2070, 180}, d);
+    Place(loginActionLabel_, {630, 1365, 9600, 180}, d);
+    Place(label8_[2], {630, 1815, 1710, 180}, d);
+    Place(loginDataLabel_, {630, 2085, 9600, 915}, d);
+    Place(label8_[4], {630, 3225, 1350, 180}, d);
+    Place(loginReturnLabel_, {630, 3525, 9600, 180}, d);
+    Place(label8_[1], {630, 4635, 2070, 180}, d);
+    Place(publishActionLabel_, {630, 5085, 9600, 195}, d);
+    Place(label8_[3], {630, 5490, 1350, 180}, d);
+    Place(publishDataLabel_, {630, 5805, 9600, 840}, d);
+    Place(label8_[5], {690, 6405, 1350, 180}, d);
+    Place(publishReturnLabel_, {720, 6735, 9600, 180}, d);
+    ApplyLayout();
+}
+
+void Form1::SetupWizard()
+{
+    languageBox_->setCurrentIndex(0); // 简体中文
+    categoryBox_->setCurrentIndex(0); // 综合
+    // Combo1's entries are the panel's own; the three page frames share Frame1's rectangle.
+    geometry_.Frame2 = geometry_.Frame1;
+    geometry_.Frame4 = geometry_.Frame1;
+    frame2_->setGeometry(ToPixels(geometry_.Frame2, dpi_));
+    frame4_->setGeometry(ToPixels(geometry_.Frame4, dpi_));
+    frame1_->raise();
+    session_.fieldMap.ResetFieldMap();
+}
+
+void Form1::ApplyLayout()
+{
+    const QRect outer = frameGeometry();
+    LayoutWizard(geometry_, PixelsToTwips(outer.width(), dpi_), PixelsToTwips(outer.height(), dpi_));
+    const double d = dpi_;
+    frame1_->setGeometry(ToPixels(geometry_.Frame1, d));
+    frame2_->setGeometry(ToPixels(geometry_.Frame2, d));
+    frame4_->setGeometry(ToPixels(geometry_.Frame4, d));
+    browserHost_->setGeometry(ToPixels(geometry_.WebBrowser1, d));
+    panel_->setGeometry(ToPixels(geometry_.Frame5, d));
+    previousButton_->setGeometry(ToPixels(geometry_.command2, d));
+    nextButton_->setGeometry(ToPixels(geometry_.command3, d));
+    exitButton_->setGeometry(ToPixels(geometry_.command4, d));
+    saveButton_->setGeometry(ToPixels(geometry_.Command7, d));
+    // The status bar is docked to the bottom edge.
+    const int barHeight = TwipsToPixels(kWizardStatusBarHeight, d);
+    statusBar_->setGeometry(0, height() - barHeight, width(), barHeight);
+}
+
+void Form1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    ApplyLayout();
+}
+
+void Form1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (event->spontaneous())
+        return;
+    if (!property("centred").toBool()) {
+        setProperty("centred", true);
+        if (QScreen* screen = this->screen()) {
+            QRect r = frameGeometry();
+            r.moveCenter(screen->availableGeometry().center());
+            move(r.topLeft());
+        }
+        activateWindow();
+        siteNameEdit_->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    if (!unloaded_) {
+        unloaded_ = true;
+        emit Unloaded();
+    }
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove) {
+        if (watched == siteNameEdit_ || std::find(addressEdits_.begin(), addressEdits_.end(), watched) != addressEdits_.end())
+            ShowControlHint(static_cast<QWidget*>(watched));
+        else if (watched == frame1_ && !frame1_->childAt(static_cast<QMouseEvent*>(event)->position().toPoint()))
+            ClearHint();
+    } else if (event->type() == QEvent::FocusIn) {
+        if (watched == siteNameEdit_ || watched == languageBox_)
+            HideLinkTestButton();
+        for (int i = 0; i < 3; ++i) {
+            if (watched == addressEdits_[i])
+                ShowLinkTestButton(i);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+WizardPageState Form1::ReadPageState() const
+{
+    WizardPageState s;
+    s.siteName = siteNameEdit_->text();
+    s.publishPageUrl = addressEdits_[0]->text();
+    s.viewPageUrl = addressEdits_[1]->text();
+    s.loginPageUrl = addressEdits_[2]->text();
+    s.captureMode = session_.captureMode;
+    s.captureSet = services_.module.captureSet;
+    s.publishReturn = services_.module.publishReturn;
+    s.text1 = panel_->Text1()->text();
+    s.text4 = panel_->Text4()->toPlainText();
+    s.text7 = panel_->Text7()->text();
+    s.frame2Caption = frame2_->title();
+    s.frame5Caption = panel_->title();
+    // The frame in front is the one above the others among Form1's children.
+    s.front = PageFrame::Frame1;
+    for (QObject* child : children()) {
+        if (child == frame1_)
+            s.front = PageFrame::Frame1;
+        else if (child == frame2_)
+            s.front = PageFrame::Frame2;
+        else if (child == frame4_)
+            s.front = PageFrame::Frame4;
+    }
+    s.command2Enabled = previousButton_->Enabled();
+    s.command5Visible = !linkTestButton_->isHidden();
+    s.statusText = statusBar_->currentMessage();
+    s.report = {loginActionLabel_->text(),   loginDataLabel_->text(),
+                publishActionLabel_->text(), publishDataLabel_->text(),
+                loginReturnLabel_->text(),   publishReturnLabel_->text()};
+    return s;
+}
+
+void Form1::ApplyPageState(const WizardPageState& s)
+{
+    services_.module.captureSet = s.captureSet;
+    services_.module.publishReturn = s.publishReturn;
+    auto setText = [](QLineEdit* box, const QString& text) {
+        if (box->text() != text)
+            box->setText(text);
+    };
+    setText(panel_->Text1(), s.text1);
+    panel_->Text1()->setCursorPosition(0);
+    if (panel_->Text4()->toPlainText() != s.text4)
+        panel_->Text4()->setPlainText(s.text4);
+    setText(panel_->Text7(), s.text7);
+    frame2_->setTitle(s.frame2Caption);
+    panel_->setTitle(s.frame5Caption);
+    switch (s.front) {
+    case PageFrame::Frame1: frame1_->raise(); break;
+    case PageFrame::Frame2: frame2_->raise(); break;
+    case PageFrame::Frame4: frame4_->raise(); break;
+    }
+    previousButton_->SetEnabled(s.command2Enabled);
+    linkTestButton_->setVisible(s.command5Visible);
+    if (statusBar_->currentMessage() != s.statusText)
+        statusBar_->showMessage(s.statusText);
+    loginActionLabel_->setText(s.report.Label4);
+    loginDataLabel_->setText(s.report.Label5);
+    publishActionLabel_->setText(s.report.Label6);
+    publishDataLabel_->setText(s.report.Label7);
+    loginReturnLabel_->setText(s.report.Label14);
+    publishReturnLabel_->setText(s.report.Label15);
+    for (QLabel* label : {static_cast<QLabel*>(loginActionLabel_), static_cast<QLabel*>(loginDataLabel_),
+                          static_cast<QLabel*>(publishActionLabel_), static_cast<QLabel*>(publishDataLabel_),
+                          static_cast<QLabel*>(loginReturnLabel_), static_cast<QLabel*>(publishReturnLabel_)})
+        label->setToolTip(label->text());
+    SetCaptureMode(s.captureMode);
+}
+
+void Form1::SetCaptureMode(CaptureMode mode)
+{
+    session_.captureMode = mode;
+    if (browser_)
+        browser_->SetTag(TagFromCaptureMode(mode));
+}
+
+void Form1::Navigate(const QString& address)
+{
+    if (!browser_) {
+        Result<std::unique_ptr<BrowserControl>> created = services_.browsers.CreateBrowser(*panel_);
+        if (!created) {
+            ShowOperatorMessage(this, created.error().message);
+            return;
+        }
+        browser_ = std::move(created).value();
+        browser_->SetTag(TagFromCaptureMode(session_.captureMode));
+        panel_->SetBrowser(browser_.get());
+        browserHost_->layout()->addWidget(browser_->Widget());
+    }
+    browser_->Navigate(address);
+}
+
+void Form1::RunStep(void (*step)(WizardPageState&))
+{
+    WizardPageState s = ReadPageState();
+    step(s);
+    ApplyPageState(s);
+    if (s.message)
+        ShowOperatorMessage(this, *s.message);
+    if (s.resetFieldMap)
+        session_.fieldMap.ResetFieldMap();
+    if (s.navigate)
+        Navigate(*s.navigate);
+}
+
+void Form1::NextStep()
+{
+    RunStep(&sitecapture::NextStep);
+}
+
+void Form1::PreviousStep()
+{
+    RunStep(&sitecapture::PreviousStep);
+}
+
+void Form1::ExitWizard()
+{
+    close();
+}
+
+void Form1::SaveSite()
+{
+    const SiteTexts texts{
+        .language = languageBox_->currentText(),
+        .category = categoryBox_->currentText(),
+        .name = siteNameEdit_->text(),
+        .publishPageUrl = addressEdits_[0]->text(),
+        .viewPageUrl = addressEdits_[1]->text(),
+        .loginPageUrl = addressEdits_[2]->text(),
+        .loginAction = loginActionLabel_->text(),
+        .loginData = loginDataLabel_->text(),
+        .publishAction = publishActionLabel_->text(),
+        .publishData = publishDataLabel_->text(),
+        .loginReturn = loginReturnLabel_->text(),
+        .publishReturn = publishReturnLabel_->text(),
+    };
+    const Result<qint64> saved = sitecapture::SaveSite(services_.database, session_.editingId.value_or(0), texts);
+    if (!saved) {
+        // The wizard stays open with everything in it, so the save can be tried again.
+        ShowOperatorMessage(this, saved.error().message);
+        return;
+    }
+    close();
+}
+
+void Form1::ShowControlHint(QWidget* box)
+{
+    statusBar_->showMessage(box->toolTip());
+}
+
+void Form1::ClearHint()
+{
+    statusBar_->clearMessage();
+}
+
+void Form1::ShowLinkTestButton(int i)
+{
+    const QString text = addressEdits_[i]->text();
+    if (text.isEmpty()) {
+        linkTestButton_->hide();
+        return;
+    }
+    linkTestButton_->move(linkTestButton_->x(), addressEdits_[i]->y());
+    session_.linkTestAddress = text;
+    linkTestButton_->show();
+}
+
+void Form1::HideLinkTestButton()
+{
+    linkTestButton_->hide();
+}
+
+void Form1::OpenLinkTest()
+{
+    if (!session_.linkTestAddress.isEmpty()) {
+        // Only web addresses leave the program; anything else opens nothing, silently.
+        if (const std::optional<QUrl> url = LinkTestUrl(session_.linkTestAddress))
+            services_.links.Open(*url);
+    }
+    linkTestButton_->show();
+}
+
+void Form1::ShowBrowserStatus(const QString& text)
+{
+    statusBar_->showMessage(text);
+}
+
+} // namespace sitecapture
