@@ -14,7 +14,8 @@ namespace sitecapture {
 inline void Place(QWidget* w, const TwipsRect& r, double dpi)
 {
     QRect px = ToPixels(r, dpi);
-    px.setHeight(std::max(px.height(), w->minimumSizeHint().height()));
+    const int needed = w->hasHeightForWidth() ? w->heightForWidth(px.width()) : w->minimumSizeHint().height();
+    px.setHeight(std::max(px.height(), needed));
     w->setGeometry(px);
 }
 

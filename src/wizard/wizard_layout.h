@@ -25,6 +25,8 @@ struct WizardGeometry {
 inline constexpr int kWizardClientWidth = 11265;
 inline constexpr int kWizardClientHeight = 8310;
 inline constexpr int kWizardStatusBarHeight = 315;
+// The width of a sizable window's border on each side.
+inline constexpr int kNominalBorderTwips = 60;
 
 // Lays the controls out for a window of outer width W and height H (border and caption
 // included). Each assignment is one step; a step that would give a negative width or height

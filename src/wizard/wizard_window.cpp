@@ -70,6 +70,9 @@ Form1::Form1(WizardServices& services, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromUtf16(kProductTitle));
     dpi_ = LogicalDpi(*this);
+    // The page frames lie on one rectangle: the one in front hides the others.
+    for (QGroupBox* frame : {frame1_, frame2_, frame4_})
+        frame->setAutoFillBackground(true);
 
     BuildSitePage();
     BuildCapturePage();
@@ -227,8 +230,12 @@ void Form1::SetupWizard()
 
 void Form1::ApplyLayout()
 {
+    // The rule reads the outer size. Without a window manager there is no frame around the
+    // window; a sizable border is assumed then, so the layout looks as it does on a desktop.
     const QRect outer = frameGeometry();
-    LayoutWizard(geometry_, PixelsToTwips(outer.width(), dpi_), PixelsToTwips(outer.height(), dpi_));
+    const int border = outer == geometry() ? 2 * kNominalBorderTwips : 0;
+    LayoutWizard(geometry_, PixelsToTwips(outer.width(), dpi_) + border,
+                 PixelsToTwips(outer.height(), dpi_) + border);
     const double d = dpi_;
     frame1_->setGeometry(ToPixels(geometry_.Frame1, d));
     frame2_->setGeometry(ToPixels(geometry_.Frame2, d));

@@ -1,0 +1,69 @@
+// sitecapture: the site list window, from which the wizard adds and edits sites.
+
+#include "capture/browser_loader.h"
+#include "catalogue/site_database.h"
+#include "wizard/browser_source.h"
+#include "wizard/link_opener.h"
+#include "wizard/operator_message.h"
+#include "wizard/site_list_window.h"
+#include "wizard/wizard_session.h"
+
+#include <QApplication>
+#include <QFont>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Without a display the toolkit would abort with a long trace; one line says it better.
+bool HasDisplay()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty())
+        return true;
+    return !qgetenv("DISPLAY").isEmpty() || !qgetenv("WAYLAND_DISPLAY").isEmpty();
+}
+
+QFont ProgramFont()
+{
+    QFont font(QStringLiteral("宋体"), 9);
+    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"),
+                      QStringLiteral("WenQuanYi Micro Hei")});
+    return font;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace sitecapture;
+    if (!HasDisplay()) {
+        std::fputs("sitecapture: 没有可用的图形显示（DISPLAY 未设置），无法打开窗口。\n", stderr);
+        return 2;
+    }
+    PrepareForBrowserPlugin();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("sitecapture"));
+    QApplication::setApplicationDisplayName(QString::fromUtf16(kProductTitle));
+    QApplication::setFont(ProgramFont());
+
+    Result<SiteDatabase> database = OpenSiteDatabase(QCoreApplication::applicationDirPath());
+    if (!database) {
+        ShowOperatorMessage(nullptr, database.error().message);
+        return 1;
+    }
+    Module1 module;
+    PluginBrowserSource browsers;
+    DesktopLinkOpener links;
+    WizardServices services{database.value(), module, browsers, links};
+
+    Form2 list(services);
+    const Status loaded = list.Form_Load();
+    if (!loaded) {
+        ShowOperatorMessage(nullptr, loaded.error().message);
+        return 1;
+    }
+    list.show();
+    return app.exec();
+}
