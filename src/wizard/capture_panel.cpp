@@ -154,6 +154,7 @@ void CapturePanel::StatusTextChange(const QString& text)
         || session_.captureMode == CaptureMode::PublishCapturePage;
     if (capturing && text != QString::fromUtf16(kStatusDone))
         emit StatusText(text);
+    emit StatusReported(text);
 }
 
 } // namespace sitecapture

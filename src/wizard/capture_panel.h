@@ -53,6 +53,7 @@ signals:
     // After each browser event has been handled: for tests and measurements.
     void Navigated(const QString& url, const QByteArray& postData);
     void FieldHandled();
+    void StatusReported(const QString& text);
 
 private:
     void FieldNameChanged();

@@ -46,8 +46,7 @@ TEST_F(CaptureFlow, GbkSiteLoginAndPublish)
     EXPECT_EQ(Panel().Text1()->text(), action);
     EXPECT_EQ(Panel().Text4()->toPlainText(), Window().Captured().loginData);
 
-    // The publish page, on a fresh field map as the wizard's Next gives it.
-    Window().Fields().ResetFieldMap();
+    // The publish page by Next, which starts it on a fresh field map.
     const std::vector<Row> publish{
         {u"信息标题:"_qs, R"(<input name="title">)"},
         {u"产品单价:"_qs, R"(<input name="price">)"},

@@ -1,6 +1,7 @@
 #include "e2e_support.h"
 
 #include "capture/browser_loader.h"
+#include "wizard/browser_source.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -13,15 +14,10 @@ using namespace sitecapture;
 
 namespace e2e {
 
-BrowserFactory& Browsers()
+BrowserSource& Browsers()
 {
-    static BrowserFactory* factory = [] {
-        Result<BrowserFactory*> f = LoadBrowserFactory();
-        if (!f)
-            qFatal("%s", qPrintable(f.error().message));
-        return f.value();
-    }();
-    return *factory;
+    static PluginBrowserSource source;
+    return source;
 }
 
 QString FormPage(const QString& charset, const QString& formAttributes,
@@ -59,20 +55,23 @@ QPoint ControlAt(const std::vector<Row>& rows, int i)
 
 void HarnessTest::SetUp()
 {
-    window_ = std::make_unique<HarnessWindow>(Browsers());
-    QObject::connect(window_.get(), &HarnessWindow::Navigating,
+    window_ = std::make_unique<sitecapture::drive::WizardDriver>(Browsers());
+    CapturePanel& panel = window_->Panel();
+    QObject::connect(&panel, &CapturePanel::Navigated,
                      [this](const QString& url, const QByteArray& body) {
                          navigations_.push_back({url, body});
                      });
-    QObject::connect(window_.get(), &HarnessWindow::FieldHandled, [this] { ++handled_; });
-    QObject::connect(window_.get(), &HarnessWindow::BrowserStatus,
+    QObject::connect(&panel, &CapturePanel::FieldHandled, [this] { ++handled_; });
+    QObject::connect(&panel, &CapturePanel::StatusReported,
                      [this](const QString& text) { statuses_ << text; });
-    window_->move(0, 0);
-    window_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get(), 10000));
+    // Larger than it opens, as an operator makes it for a long form: the pages fit unscrolled.
+    Form1& wizard = window_->Wizard();
+    wizard.resize(1200, 960);
+    wizard.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&wizard, 10000));
     // No window manager under Xvfb: nothing grants focus unless the window asks for it.
-    window_->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get(), 10000));
+    wizard.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&wizard, 10000));
 }
 
 void HarnessTest::TearDown()
@@ -87,9 +86,8 @@ bool HarnessTest::WaitFor(const std::function<bool()>& done, int timeoutMs)
 
 void HarnessTest::Open(const QString& path, CaptureMode mode)
 {
-    Window().SetCaptureMode(mode);
     const qsizetype before = statuses_.size();
-    Window().Open(server_.Url(path));
+    Window().ShowCapturePage(server_.Url(path), mode, server_.Url("/view"));
     ASSERT_TRUE(WaitFor([&] { return statuses_.mid(before).contains(u"完成"_qs); }))
         << "page did not finish loading: " << path.toStdString();
     ASSERT_TRUE(WaitForBridge());
@@ -100,8 +98,10 @@ bool HarnessTest::WaitForInput()
 {
     // A page that has just loaded may drop the first clicks: click an empty corner until
     // the page script reports the click (on the body) back.
+    // The top right corner: forms stand on the left, and a scroll bar's arrows at the bottom
+    // right would scroll the page instead.
     QWidget* view = Window().Browser().Widget();
-    const QPoint corner(view->width() - 5, view->height() - 5);
+    const QPoint corner(view->width() - 25, 5);
     for (int attempt = 0; attempt < 20; ++attempt) {
         const int before = handled_;
         Click(corner);
@@ -217,17 +217,18 @@ const Navigation* HarnessTest::WaitForPost(const QString& url, int timeoutMs)
 QImage HarnessTest::Screen()
 {
     // Widgets paint lazily: bring the panel up to date on the screen first.
-    window_->repaint();
-    QScreen* screen = window_->screen();
-    const QPoint origin = window_->mapToGlobal(QPoint(0, 0));
-    return screen->grabWindow(0, origin.x(), origin.y(), window_->width(), window_->height()).toImage();
+    QWidget& wizard = window_->Wizard();
+    wizard.repaint();
+    QScreen* screen = wizard.screen();
+    const QPoint origin = wizard.mapToGlobal(QPoint(0, 0));
+    return screen->grabWindow(0, origin.x(), origin.y(), wizard.width(), wizard.height()).toImage();
 }
 
 QColor HarnessTest::PagePixel(QPoint at)
 {
     QWidget* view = Window().Browser().Widget();
     const QPoint p = view->mapToGlobal(at);
-    return window_->screen()->grabWindow(0, p.x(), p.y(), 1, 1).toImage().pixelColor(0, 0);
+    return window_->Wizard().screen()->grabWindow(0, p.x(), p.y(), 1, 1).toImage().pixelColor(0, 0);
 }
 
 bool HarnessTest::WaitForPixel(QPoint at, const QColor& color, int timeoutMs)

@@ -2,7 +2,7 @@
 // The harness window against pages of the test server, driven with real input events.
 
 #include "test_server.h"
-#include "tools/harness/harness_window.h"
+#include "wizard_driver.h"
 
 #include <QColor>
 #include <QComboBox>
@@ -24,7 +24,7 @@ inline void PrintTo(const QString& s, std::ostream* os)
 
 namespace e2e {
 
-sitecapture::BrowserFactory& Browsers();
+sitecapture::BrowserSource& Browsers();
 
 // A form laid out in a fixed grid, so that its fields sit where the test clicks: one table
 // row per field, caption then control, every row kRowHeight pixels high.
@@ -52,13 +52,14 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    sitecapture::HarnessWindow& Window() { return *window_; }
+    sitecapture::drive::WizardDriver& Window() { return *window_; }
     sitecapture::CapturePanel& Panel() { return window_->Panel(); }
     QString Text2() { return Panel().Text2()->text(); }
     QString Text3() { return Panel().Text3()->text(); }
     QString Combo1() { return Panel().Combo1()->currentText(); }
 
-    // Opens a page of the server and waits until it has loaded and its script answers.
+    // Shows a page of the server on the capture page `mode`, through the wizard's steps, and
+    // waits until it has loaded and its script answers.
     void Open(const QString& path, sitecapture::CaptureMode mode);
     // Waits until the page script answers a ping.
     bool WaitForBridge(int timeoutMs = 20000);
@@ -86,7 +87,7 @@ protected:
     bool WaitFor(const std::function<bool()>& done, int timeoutMs = 20000);
 
     TestServer server_;
-    std::unique_ptr<sitecapture::HarnessWindow> window_;
+    std::unique_ptr<sitecapture::drive::WizardDriver> window_;
     std::vector<Navigation> navigations_;
     QStringList statuses_;
     int handled_ = 0; // CommandStateChange events so far
