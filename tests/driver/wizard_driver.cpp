@@ -7,12 +7,12 @@
 
 namespace sitecapture::drive {
 
-TemporarySiteDatabase::TemporarySiteDatabase()
+TemporarySiteDatabase::TemporarySiteDatabase(std::chrono::milliseconds busyTimeout)
 {
     directory_ = temp_.path();
     if (!QFile::copy(QStringLiteral(SITECAPTURE_TEMPLATE_PATH), QDir(directory_).filePath(QStringLiteral("sdk.dll"))))
         qFatal("cannot copy the template %s", SITECAPTURE_TEMPLATE_PATH);
-    Result<SiteDatabase> opened = OpenSiteDatabase(directory_);
+    Result<SiteDatabase> opened = OpenSiteDatabase(directory_, busyTimeout);
     if (!opened)
         qFatal("%s", qPrintable(opened.error().message));
     database_.emplace(std::move(opened).value());

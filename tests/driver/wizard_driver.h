@@ -29,7 +29,7 @@ public:
 // A site database made from the build's template in a fresh temporary directory.
 class TemporarySiteDatabase {
 public:
-    TemporarySiteDatabase();
+    explicit TemporarySiteDatabase(std::chrono::milliseconds busyTimeout = kDefaultBusyTimeout);
     const QString& Directory() const { return directory_; }
     SiteDatabase& Database() { return *database_; }
 
