@@ -33,6 +33,15 @@ QFont ProgramFont()
     return font;
 }
 
+// A start that cannot go on: the message in a box, and on the terminal for whoever started
+// the program from one.
+int Fail(const sitecapture::OperatorError& error)
+{
+    std::fprintf(stderr, "sitecapture: %s\n", qPrintable(error.message));
+    sitecapture::ShowOperatorMessage(nullptr, error.message);
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -49,10 +58,8 @@ int main(int argc, char** argv)
     QApplication::setFont(ProgramFont());
 
     Result<SiteDatabase> database = OpenSiteDatabase(QCoreApplication::applicationDirPath());
-    if (!database) {
-        ShowOperatorMessage(nullptr, database.error().message);
-        return 1;
-    }
+    if (!database)
+        return Fail(database.error());
     Module1 module;
     PluginBrowserSource browsers;
     DesktopLinkOpener links;
@@ -60,10 +67,8 @@ int main(int argc, char** argv)
 
     Form2 list(services);
     const Status loaded = list.Form_Load();
-    if (!loaded) {
-        ShowOperatorMessage(nullptr, loaded.error().message);
-        return 1;
-    }
+    if (!loaded)
+        return Fail(loaded.error());
     list.show();
     return app.exec();
 }

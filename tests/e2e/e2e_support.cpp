@@ -56,14 +56,7 @@ QPoint ControlAt(const std::vector<Row>& rows, int i)
 void HarnessTest::SetUp()
 {
     window_ = std::make_unique<sitecapture::drive::WizardDriver>(Browsers());
-    CapturePanel& panel = window_->Panel();
-    QObject::connect(&panel, &CapturePanel::Navigated,
-                     [this](const QString& url, const QByteArray& body) {
-                         navigations_.push_back({url, body});
-                     });
-    QObject::connect(&panel, &CapturePanel::FieldHandled, [this] { ++handled_; });
-    QObject::connect(&panel, &CapturePanel::StatusReported,
-                     [this](const QString& text) { statuses_ << text; });
+    Watch(window_->Panel());
     // Larger than it opens, as an operator makes it for a long form: the pages fit unscrolled.
     Form1& wizard = window_->Wizard();
     wizard.resize(1200, 960);
@@ -72,6 +65,17 @@ void HarnessTest::SetUp()
     // No window manager under Xvfb: nothing grants focus unless the window asks for it.
     wizard.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&wizard, 10000));
+}
+
+void HarnessTest::Watch(CapturePanel& panel)
+{
+    QObject::connect(&panel, &CapturePanel::Navigated,
+                     [this](const QString& url, const QByteArray& body) {
+                         navigations_.push_back({url, body});
+                     });
+    QObject::connect(&panel, &CapturePanel::FieldHandled, [this] { ++handled_; });
+    QObject::connect(&panel, &CapturePanel::StatusReported,
+                     [this](const QString& text) { statuses_ << text; });
 }
 
 void HarnessTest::TearDown()
@@ -88,8 +92,13 @@ void HarnessTest::Open(const QString& path, CaptureMode mode)
 {
     const qsizetype before = statuses_.size();
     Window().ShowCapturePage(server_.Url(path), mode, server_.Url("/view"));
-    ASSERT_TRUE(WaitFor([&] { return statuses_.mid(before).contains(u"完成"_qs); }))
-        << "page did not finish loading: " << path.toStdString();
+    WaitForPage(before, path);
+}
+
+void HarnessTest::WaitForPage(qsizetype statusesBefore, const QString& what)
+{
+    ASSERT_TRUE(WaitFor([&] { return statuses_.mid(statusesBefore).contains(u"完成"_qs); }))
+        << "page did not finish loading: " << what.toStdString();
     ASSERT_TRUE(WaitForBridge());
     ASSERT_TRUE(WaitForInput());
 }
@@ -100,13 +109,13 @@ bool HarnessTest::WaitForInput()
     // the page script reports the click (on the body) back.
     // The top right corner: forms stand on the left, and a scroll bar's arrows at the bottom
     // right would scroll the page instead.
-    QWidget* view = Window().Browser().Widget();
+    QWidget* view = PageBrowser().Widget();
     const QPoint corner(view->width() - 25, 5);
     for (int attempt = 0; attempt < 20; ++attempt) {
         const int before = handled_;
         Click(corner);
         if (WaitFor([&] { return handled_ > before; }, 500)) {
-            const auto field = Window().Browser().ActiveField();
+            const auto field = PageBrowser().ActiveField();
             if (field && field->tagName.compare(u"BODY", Qt::CaseInsensitive) == 0)
                 return true;
         }
@@ -123,7 +132,7 @@ bool HarnessTest::WaitForBridge(int timeoutMs)
     clock.start();
     while (!answered && clock.elapsed() < timeoutMs) {
         auto alive = std::make_shared<bool>(true);
-        Window().Browser().Ping([&answered, alive] {
+        PageBrowser().Ping([&answered, alive] {
             if (*alive)
                 answered = true;
         });
@@ -135,7 +144,7 @@ bool HarnessTest::WaitForBridge(int timeoutMs)
 
 QWidget* HarnessTest::PageWidget()
 {
-    QWidget* view = Window().Browser().Widget();
+    QWidget* view = PageBrowser().Widget();
     return view->focusProxy() ? view->focusProxy() : view;
 }
 
@@ -226,7 +235,7 @@ QImage HarnessTest::Screen()
 
 QColor HarnessTest::PagePixel(QPoint at)
 {
-    QWidget* view = Window().Browser().Widget();
+    QWidget* view = PageBrowser().Widget();
     const QPoint p = view->mapToGlobal(at);
     return window_->Wizard().screen()->grabWindow(0, p.x(), p.y(), 1, 1).toImage().pixelColor(0, 0);
 }

@@ -53,7 +53,11 @@ protected:
     void TearDown() override;
 
     sitecapture::drive::WizardDriver& Window() { return *window_; }
-    sitecapture::CapturePanel& Panel() { return window_->Panel(); }
+    // The capture page's panel and browser of the wizard under test.
+    virtual sitecapture::CapturePanel& Panel() { return window_->Panel(); }
+    virtual sitecapture::BrowserControl& PageBrowser() { return window_->Browser(); }
+    // Records the panel's navigations, field events and status texts.
+    void Watch(sitecapture::CapturePanel& panel);
     QString Text2() { return Panel().Text2()->text(); }
     QString Text3() { return Panel().Text3()->text(); }
     QString Combo1() { return Panel().Combo1()->currentText(); }
@@ -61,6 +65,9 @@ protected:
     // Shows a page of the server on the capture page `mode`, through the wizard's steps, and
     // waits until it has loaded and its script answers.
     void Open(const QString& path, sitecapture::CaptureMode mode);
+    // Waits until a page shown since `statusesBefore` status texts has loaded and its script
+    // answers.
+    void WaitForPage(qsizetype statusesBefore, const QString& what);
     // Waits until the page script answers a ping.
     bool WaitForBridge(int timeoutMs = 20000);
     // Waits until the page takes clicks.
