@@ -222,22 +222,21 @@ int main(int argc, char** argv)
     // holds every event up by a frame (~25 ms here); Qt Quick's own software renderer does not.
     if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
         qputenv("QT_QUICK_BACKEND", "software");
-    PrepareForBrowserPlugin();
     QApplication app(argc, argv);
 
     const long rss0 = RssKb();
     QElapsedTimer t;
     t.start();
-    Result<BrowserFactory*> loaded = LoadBrowserFactory();
+    PluginBrowserSource browsers;
+    Result<BrowserFactory*> loaded = browsers.Load();
     const double loadMs = Ms(t.nsecsElapsed());
     if (!loaded) {
         std::fprintf(stderr, "%s\n", qPrintable(loaded.error().message));
         return 1;
     }
-    PluginBrowserSource browsers; // the plugin is loaded now: it hands out browsers at once
     const long rss1 = RssKb();
     std::printf("Start-up\n");
-    std::printf("%-58s %.1f ms, +%ld MB resident\n", "  load the plugin (QPluginLoader, Qt WebEngine libraries)",
+    std::printf("%-58s %.1f ms, +%ld MB resident\n", "  load the plugin (OpenGL, QPluginLoader, Qt WebEngine)",
                 loadMs, (rss1 - rss0) / 1024);
     t.restart();
     auto bench = std::make_unique<Bench>(browsers);

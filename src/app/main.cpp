@@ -51,7 +51,6 @@ int main(int argc, char** argv)
         std::fputs("sitecapture: 没有可用的图形显示（DISPLAY 未设置），无法打开窗口。\n", stderr);
         return 2;
     }
-    PrepareForBrowserPlugin();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("sitecapture"));
     QApplication::setApplicationDisplayName(QString::fromUtf16(kProductTitle));

@@ -6,11 +6,6 @@
 
 namespace sitecapture {
 
-void PrepareForBrowserPlugin()
-{
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-}
-
 Result<BrowserFactory*> LoadBrowserFactory()
 {
     // Kept for the whole run; its destruction does not unload the plugin, so no page outlives

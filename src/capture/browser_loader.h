@@ -9,11 +9,9 @@
 
 namespace sitecapture {
 
-// Call before the QApplication is created: the engine shares its OpenGL contexts.
-void PrepareForBrowserPlugin();
-
 // The factory of the loaded plugin, or why it could not be loaded. Later calls return the
-// same factory.
+// same factory. The engine draws with Qt's global shared OpenGL context, which must exist
+// first (PluginBrowserSource makes it).
 Result<BrowserFactory*> LoadBrowserFactory();
 
 } // namespace sitecapture

@@ -3,6 +3,7 @@
 // shown, or a fake in tests.
 
 #include "capture/browser_control.h"
+#include "capture/browser_loader.h"
 #include "capture/operator_error.h"
 
 #include <memory>
@@ -20,6 +21,8 @@ public:
 class PluginBrowserSource final : public BrowserSource {
 public:
     Result<std::unique_ptr<BrowserControl>> CreateBrowser(BrowserEvents& events) override;
+    // Loads the plugin now, if it is not loaded yet.
+    Result<BrowserFactory*> Load();
 };
 
 } // namespace sitecapture

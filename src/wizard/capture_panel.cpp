@@ -11,6 +11,8 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 
+#include <limits>
+
 namespace sitecapture {
 namespace {
 
@@ -54,6 +56,10 @@ CapturePanel::CapturePanel(WizardSession& session, CaptureSet& captureSet, QWidg
 
     for (QLineEdit* box : {text1_, text2_, text3_})
         box->setReadOnly(true);
+    // A line box keeps 32767 characters unless told otherwise; a value cut short there would
+    // no longer match the submitted data.
+    for (QLineEdit* box : {text1_, text2_, text3_, text7_})
+        box->setMaxLength(std::numeric_limits<int>::max());
     text1_->setFrame(false);
     text4_->setReadOnly(true);
     text4_->setFrameShape(QFrame::NoFrame);

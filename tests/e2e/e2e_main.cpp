@@ -20,7 +20,6 @@ int main(int argc, char** argv)
         qputenv("QT_QUICK_BACKEND", "software");
     if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    sitecapture::PrepareForBrowserPlugin();
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }
