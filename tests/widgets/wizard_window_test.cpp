@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
@@ -245,7 +246,11 @@ TEST_F(WizardTest, ControlsByNameWithTheirTextsAndLists)
     Edit("Text6(0)")->setText(u"a.cn"_qs);
     Edit("Text6(1)")->setText(u"a.cn"_qs);
     Edit("Text6(2)")->setText(u"a.cn"_qs);
+    const double dpi = form->logicalDpiX();
+    EXPECT_EQ(form->size(), QSize(TwipsToPixels(11265, dpi), TwipsToPixels(8310, dpi)));
     Show();
+    const QPoint offCentre = form->frameGeometry().center() - form->screen()->availableGeometry().center();
+    EXPECT_LE(offCentre.manhattanLength(), 2);
     EXPECT_EQ(QApplication::focusWidget(), Edit("Text5"));
     EXPECT_TRUE(Find("Command5")->isHidden()) << "the focus in Text5 hides it";
     QStringList order;
