@@ -27,7 +27,8 @@ std::optional<QUrl> LinkTestUrl(const QString& text)
             return std::nullopt;
         address = QStringLiteral("http://") + typed;
     }
-    const QUrl url(address, QUrl::StrictMode);
+    // Tolerant: a web address with a blank or a brace is still one; the browser encodes them.
+    const QUrl url(address, QUrl::TolerantMode);
     if (!url.isValid() || url.host().isEmpty())
         return std::nullopt;
     return url;

@@ -7,7 +7,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QAbstractItemView>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -133,6 +135,35 @@ TEST_F(PanelTest, ControlsAsTheWizardHasThem)
     EXPECT_EQ(panel.Combo1()->itemText(0), "");
     EXPECT_EQ(panel.Combo1()->itemText(19), u"具体描述"_qs);
     EXPECT_FALSE(panel.Combo1()->isEditable());
+}
+
+} // namespace
+
+namespace {
+
+// After the field map is emptied (a step between the capture pages) the panel still shows the
+// last field; choosing the label shown, by the program or by the operator, maps it again.
+TEST_F(PanelTest, ChoosingTheLabelAlreadyShownMapsTheField)
+{
+    const FieldSnapshot desc{QStringLiteral("TEXTAREA"), QStringLiteral("desc"), QStringLiteral("x"), QString()};
+    browser.Focus(desc);
+    ASSERT_EQ(map.MappedCount(), 1);
+    map.ResetFieldMap();
+    browser.Focus(desc); // the text-area path selects "具体描述" again, already shown
+    ASSERT_EQ(map.MappedCount(), 1);
+    EXPECT_EQ(map.fieldTokens[0], "/zcont/");
+
+    map.ResetFieldMap();
+    QComboBox* combo = panel.Combo1();
+    panel.show();
+    combo->showPopup();
+    QAbstractItemView* list = combo->view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list->window()));
+    const QRect item = list->visualRect(list->model()->index(combo->currentIndex(), 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+    EXPECT_EQ(combo->currentText(), u"具体描述"_qs);
+    ASSERT_EQ(map.MappedCount(), 1) << "the operator's choice of the entry shown";
+    EXPECT_EQ(map.fieldNames[0], "desc");
 }
 
 } // namespace

@@ -1,8 +1,7 @@
 // The site list window and the wizard together, with a fake browser and a real site database:
 // the whole road of one site, its edit, deleting, and what the list's buttons allow.
 
-#include "fake_browser.h"
-#include "wizard_driver.h"
+#include "wizard_fakes.h"
 
 #include "capture/codepage.h"
 #include "controls/xpcmdbutton/xpcmdbutton.h"
@@ -36,40 +35,8 @@ inline void PrintTo(const QString& s, std::ostream* os)
 
 namespace {
 
-class FakeBrowserSource final : public BrowserSource {
-public:
-    Result<std::unique_ptr<BrowserControl>> CreateBrowser(BrowserEvents& events) override
-    {
-        auto browser = std::make_unique<FakeBrowser>(events);
-        last = browser.get();
-        return std::unique_ptr<BrowserControl>(std::move(browser));
-    }
-    FakeBrowser* last = nullptr;
-};
-
-// Answers every message box with OK and keeps its text.
-class MessageCatcher {
-public:
-    MessageCatcher()
-    {
-        timer_.setInterval(10);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                texts << box->text();
-                titles << box->windowTitle();
-                buttons = box->buttons().size();
-                box->accept();
-            }
-        });
-        timer_.start();
-    }
-    QStringList texts;
-    QStringList titles;
-    qsizetype buttons = 0;
-
-private:
-    QTimer timer_;
-};
+using sitecapture::testing::FakeBrowserSource;
+using sitecapture::testing::MessageCatcher;
 
 template <class W = QWidget>
 W* Child(QWidget& window, const char* name)
@@ -104,7 +71,7 @@ FieldSnapshot Input(const QString& name, const QString& value, const QString& ca
             QStringLiteral("<TABLE><TR><TD>%1:</TD><TD><INPUT name=%2 value=test...").arg(caption, name)};
 }
 
-class SiteListTest : public testing::Test {
+class SiteListTest : public ::testing::Test {
 protected:
     SiteListTest() : services{temp.Database(), module, browsers, links}, list(services) {}
 
@@ -293,7 +260,7 @@ TEST_F(SiteListTest, DeleteRebuildsAndTrapsOnlyTheHarmlessCases)
     ASSERT_TRUE(temp.Database().DeleteSite(*list.Model().IdAt(0)).ok());
     list.ListView1()->doubleClicked(list.Model().index(0, 0));
     EXPECT_FALSE(Wizard());
-    EXPECT_TRUE(messages.texts.isEmpty());
+    EXPECT_TRUE(messages.all.empty());
 
     // Deleting the last row leaves edit and delete enabled until the mouse comes by.
     ClickButton(list, "command1(2)");
@@ -302,7 +269,7 @@ TEST_F(SiteListTest, DeleteRebuildsAndTrapsOnlyTheHarmlessCases)
     MoveOver(list, "command1(0)");
     EXPECT_FALSE(Enabled(list, "command1(2)"));
     EXPECT_FALSE(Enabled(list, "command1(0)"));
-    EXPECT_TRUE(messages.texts.isEmpty());
+    EXPECT_TRUE(messages.all.empty());
 }
 
 TEST_F(SiteListTest, DatabaseErrorsReachTheOperator)
@@ -321,13 +288,13 @@ TEST_F(SiteListTest, DatabaseErrorsReachTheOperator)
     MessageCatcher messages;
     SelectRow(0);
     ClickButton(list, "command1(2)");
-    ASSERT_EQ(messages.texts.size(), 1);
-    EXPECT_TRUE(messages.texts[0].contains("DIY.xqd")) << messages.texts[0].toStdString();
-    EXPECT_EQ(messages.titles[0], u"网站收录向导"_qs);
-    EXPECT_EQ(messages.buttons, 1);
+    ASSERT_EQ(messages.all.size(), 1u);
+    EXPECT_TRUE(messages.all[0].text.contains("DIY.xqd")) << messages.all[0].text.toStdString();
+    EXPECT_EQ(messages.all[0].title, u"网站收录向导"_qs);
+    EXPECT_EQ(messages.all[0].buttons, QMessageBox::Ok);
 
     ClickButton(list, "command1(0)");
-    EXPECT_EQ(messages.texts.size(), 2) << "the edit's read is refused too";
+    EXPECT_EQ(messages.all.size(), 2u) << "the edit's read is refused too";
     EXPECT_FALSE(Wizard());
 
     // A save while the file is held: the wizard stays with its values, and saves once freed.
@@ -343,7 +310,7 @@ TEST_F(SiteListTest, DatabaseErrorsReachTheOperator)
     ClickButton(w, "Command7");
     Settle();
     ASSERT_TRUE(Wizard()) << "the wizard stays open";
-    EXPECT_EQ(messages.texts.size(), 3);
+    EXPECT_EQ(messages.all.size(), 3u);
     EXPECT_EQ(w.Session().captureMode, CaptureMode::ReportPage);
     sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(other);
