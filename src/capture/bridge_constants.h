@@ -1,7 +1,8 @@
 #pragma once
-// Values the page scripts and the program must agree on. The plugin writes the first two
-// into the scripts when it loads them, so they are spelt here only.
+// Values the page scripts and the program must agree on. The plugin writes them into the
+// scripts when it loads them, so they are spelt here only.
 
+#include <QRandomGenerator>
 #include <QString>
 #include <QtGlobal>
 
@@ -9,7 +10,8 @@ namespace sitecapture {
 
 // Larger snapshots and submissions are dropped instead of freezing the tool.
 inline constexpr qsizetype kMaxBridgeChars = 16 * 1024 * 1024;
-// The DOM event by which the main world announces a form.submit() call.
+// The DOM event by which the main world announces a form.submit() call: this name with a
+// random tail, new for every browser, so that a page can neither listen for it nor fake it.
 inline constexpr char16_t kSubmitHookEvent[] = u"sitecapture-form-submit";
 
 // Status texts of the browser (StatusTextChange).
@@ -21,11 +23,23 @@ inline QString StatusTooLarge()
         .arg(kMaxBridgeChars / (1024 * 1024));
 }
 
-// The page scripts with the shared values put in place of their markers.
+// The page scripts with the shared values put in place of their markers; the hook's event
+// is named once per browser (WithSubmitHookEvent).
 inline QString WithBridgeConstants(QString script)
 {
-    script.replace(QStringLiteral("@SUBMIT_HOOK_EVENT@"), QString::fromUtf16(kSubmitHookEvent));
     script.replace(QStringLiteral("@MAX_BRIDGE_CHARS@"), QString::number(kMaxBridgeChars));
+    return script;
+}
+
+inline QString NewSubmitHookEvent()
+{
+    const quint64 tail = QRandomGenerator::system()->generate64();
+    return QString::fromUtf16(kSubmitHookEvent) + u'-' + QString::number(tail, 36);
+}
+
+inline QString WithSubmitHookEvent(QString script, const QString& name)
+{
+    script.replace(QStringLiteral("@SUBMIT_HOOK_EVENT@"), name);
     return script;
 }
 

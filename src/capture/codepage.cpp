@@ -149,8 +149,11 @@ struct ConverterChoice {
 ConverterChoice ChooseConverter(QStringView label)
 {
     const QString key = LabelKey(label);
+    // Labels of the replacement encoding, which no form is sent in, send UTF-8 as well.
     if (key.isEmpty() || key.startsWith(u"utf-16") || key == u"unicodefffe" || key == u"unicode"
-        || IsOneOf(key, {"utf-8", "utf8", "unicode-1-1-utf-8", "csucs4", "iso-10646-ucs-2"}))
+        || IsOneOf(key, {"utf-8", "utf8", "unicode-1-1-utf-8", "csucs4", "iso-10646-ucs-2"})
+        || IsOneOf(key, {"replacement", "csiso2022kr", "hz-gb-2312", "iso-2022-cn", "iso-2022-cn-ext",
+                         "iso-2022-kr"}))
         return {QStringLiteral("UTF-8")};
     if (IsOneOf(key, {"gbk", "gb2312", "gb_2312", "gb_2312-80", "chinese", "csgb2312", "csgb231280",
                       "csiso58gb231280", "iso-ir-58", "x-gbk", "cn-gb", "x-euc-cn", "euc-cn",

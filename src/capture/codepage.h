@@ -43,7 +43,8 @@ QString DecodeGbk(QByteArrayView bytes);
 
 // A charset in which the browser sends form data, named by the label the page gives
 // (accept-charset, or the document's encoding). The browser's own rules apply: GB2312
-// and GBK pages send GBK, UTF-16 sends UTF-8, an unknown label sends UTF-8.
+// and GBK pages send GBK, UTF-16 and the replacement encoding
+// (iso-2022-kr and the like) send UTF-8, an unknown label sends UTF-8.
 class FormCharset {
 public:
     explicit FormCharset(QStringView label);

@@ -84,7 +84,8 @@ QByteArray MultipartBody(const QList<FormEntry>& entries, const FormCharset& cha
     for (const FormEntry& e : entries) {
         out.append("--").append(boundary).append("\r\n");
         out.append("Content-Disposition: form-data; name=\"");
-        out.append(EscapeMultipartName(charset.Encode(e.name)));
+        // A name's line breaks become CR LF first, then are escaped; a file name's are only escaped.
+        out.append(EscapeMultipartName(charset.Encode(NormalizeLineBreaks(e.name))));
         out.append('"');
         if (e.isFile) {
             out.append("; filename=\"");

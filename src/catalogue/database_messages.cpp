@@ -25,9 +25,16 @@ QString Doing(DatabaseOperation op)
     return {};
 }
 
+// The file a path names, links followed: its directory is the one that must take writes.
+QString RealFile(const QString& path)
+{
+    const QString real = QFileInfo(path).canonicalFilePath();
+    return real.isEmpty() ? QFileInfo(path).absoluteFilePath() : real;
+}
+
 QString DirectoryOf(const QString& path)
 {
-    return NativePath(QFileInfo(path).absolutePath());
+    return NativePath(QFileInfo(RealFile(path)).absolutePath());
 }
 
 QString Seconds(std::chrono::milliseconds t)
@@ -37,7 +44,7 @@ QString Seconds(std::chrono::milliseconds t)
 
 bool DirectoryWritable(const QString& path)
 {
-    return ::access(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), W_OK) == 0;
+    return ::access(QFile::encodeName(QFileInfo(RealFile(path)).absolutePath()).constData(), W_OK) == 0;
 }
 
 } // namespace
@@ -55,15 +62,31 @@ OperatorError Damaged(DatabaseOperation op, const QString& path, const QString& 
 
 OperatorError DirectoryNotWritable(DatabaseOperation op, const QString& path, const QString& detail)
 {
+    const QString real = RealFile(path);
+    const QString file = real == QFileInfo(path).absoluteFilePath()
+        ? NativePath(path)
+        : u"%1 链接到的 %2"_qs.arg(NativePath(path), NativePath(real));
     return {ErrorKind::NotWritable, path,
             u"%1：目录 %2 不可写，无法写入 %3（%4）。请检查该目录的写入权限。"_qs.arg(
-                Doing(op), DirectoryOf(path), NativePath(path), detail)};
+                Doing(op), DirectoryOf(path), file, detail)};
+}
+
+EngineResult EngineFailure(sqlite3* db, int rc)
+{
+    return {rc, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc))};
 }
 
 OperatorError EngineError(sqlite3* db, int rc, DatabaseOperation op, const QString& path,
                           std::chrono::milliseconds timeout)
 {
-    const QString detail = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    return EngineError(EngineFailure(db, rc), op, path, timeout);
+}
+
+OperatorError EngineError(const EngineResult& result, DatabaseOperation op, const QString& path,
+                          std::chrono::milliseconds timeout)
+{
+    const int rc = result.rc;
+    const QString& detail = result.message;
     const QString file = NativePath(path);
     switch (rc & 0xff) {
     case SQLITE_BUSY:
@@ -90,6 +113,13 @@ OperatorError EngineError(sqlite3* db, int rc, DatabaseOperation op, const QStri
         break;
     }
     return {ErrorKind::Failed, path, u"%1：读写 %2 时出错（%3）。"_qs.arg(Doing(op), file, detail)};
+}
+
+OperatorError NoPositiveId(const QString& path, qint64 id)
+{
+    return {ErrorKind::Failed, path,
+            u"%1：%2 给新站点分配的编号是 %3，不是正数，站点没有保存。该文件中的编号可能已被其他程序改动。"_qs.arg(
+                Doing(DatabaseOperation::Add), NativePath(path), QString::number(id))};
 }
 
 OperatorError RowVanished(const QString& path, qint64 id)

@@ -140,10 +140,11 @@ Result<SiteDatabase> OpenSiteDatabase(const QString& directory, std::chrono::mil
     std::unique_ptr<sqlite3, SiteDatabase::Closer> db(raw);
     if (rc != SQLITE_OK)
         return EngineError(raw, rc, DatabaseOperation::Open, path, busyTimeout);
-    if (std::optional<QString> problem = SiteTableProblem(raw, path, &rc))
+    EngineResult engine;
+    if (std::optional<QString> problem = SiteTableProblem(raw, path, &engine))
         return Damaged(DatabaseOperation::Open, path, *problem);
-    if (rc != SQLITE_OK)
-        return EngineError(raw, rc, DatabaseOperation::Open, path, busyTimeout);
+    if (engine.rc != SQLITE_OK)
+        return EngineError(engine, DatabaseOperation::Open, path, busyTimeout);
     return SiteDatabase(std::move(db), path, busyTimeout);
 }
 
@@ -252,7 +253,10 @@ Result<qint64> SiteDatabase::AddSite(const std::vector<FieldWrite>& writes)
     int rc = tx.BeginResult();
     if (rc == SQLITE_OK)
         rc = StepWrite(db_.get(), InsertSql(writes), writes, std::nullopt);
+    // Id is the row number (checked at opening): the engine's number for the row is its Id.
     const qint64 id = sqlite3_last_insert_rowid(db_.get());
+    if (rc == SQLITE_OK && id <= 0)
+        return NoPositiveId(path_, id); // rolled back with the transaction
     if (rc == SQLITE_OK)
         rc = tx.Commit();
     if (rc != SQLITE_OK)

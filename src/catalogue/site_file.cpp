@@ -63,12 +63,16 @@ public:
         if (fd_ < 0)
             name_.clear();
     }
+    // Goes with the files the engine made beside it while the copy was checked (a template
+    // in WAL mode gets -wal and -shm, which a read-only connection leaves behind).
     ~PartialFile()
     {
         if (fd_ >= 0)
             ::close(fd_);
-        if (!name_.isEmpty())
-            ::unlink(QFile::encodeName(name_).constData());
+        if (name_.isEmpty())
+            return;
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+            ::unlink(QFile::encodeName(name_ + QLatin1StringView(suffix)).constData());
     }
     PartialFile(const PartialFile&) = delete;
     PartialFile& operator=(const PartialFile&) = delete;
@@ -122,10 +126,51 @@ int OpenConnection(const QString& path, int flags, std::chrono::milliseconds tim
     return SQLITE_OK;
 }
 
-// Cheap checks that the file is a site database: table main with every field, and no
-// pages missing at the end (a copy cut short). Reads only, under one read lock.
-std::optional<QString> SiteTableProblem(sqlite3* db, const QString& path, int* rc)
+namespace {
+
+// Id is the row's own number (an INTEGER PRIMARY KEY of a table with row numbers): the only
+// key the engine assigns itself, unique and positive, and the one every statement addresses.
+// A key index of its own means it is not (a declared type other than INTEGER, DESC, WITHOUT
+// ROWID). SQLITE_OK and the answer in *ok, or the engine's failure.
+int IdIsRowNumber(sqlite3* db, bool* ok)
 {
+    *ok = false;
+    int keys = 0;
+    bool idIsKey = false;
+    {
+        SiteRecordset rs(db, "select name, type, pk from pragma_table_info('main') where pk > 0");
+        int rc = rs.PrepareResult();
+        while (rc == SQLITE_OK && (rc = rs.Step()) == SQLITE_ROW) {
+            ++keys;
+            const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(rs.statement(), 0));
+            const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(rs.statement(), 1));
+            idIsKey = name && type && sqlite3_stricmp(name, "Id") == 0 && sqlite3_stricmp(type, "INTEGER") == 0;
+            rc = SQLITE_OK;
+        }
+        if (rc != SQLITE_OK && rc != SQLITE_DONE)
+            return rc;
+    }
+    QByteArray keyIndexes;
+    if (const int rc = QueryText(db, "select count(*) from pragma_index_list('main') where origin = 'pk'", &keyIndexes);
+        rc != SQLITE_OK)
+        return rc;
+    *ok = keys == 1 && idIsKey && keyIndexes == "0";
+    return SQLITE_OK;
+}
+
+} // namespace
+
+// Cheap checks that the file is a site database: table main with every field and an Id the
+// engine assigns, and no pages missing at the end (a copy cut short). Reads only, under one
+// read lock.
+std::optional<QString> SiteTableProblem(sqlite3* db, const QString& path, EngineResult* engine)
+{
+    *engine = {};
+    // A failure's message is taken at once: the commit below would replace it.
+    const auto failed = [&](int rc) {
+        *engine = EngineFailure(db, rc);
+        return std::nullopt;
+    };
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     const auto end = qScopeGuard([db] {
         if (!sqlite3_get_autocommit(db))
@@ -133,20 +178,24 @@ std::optional<QString> SiteTableProblem(sqlite3* db, const QString& path, int* r
     });
     {
         SiteRecordset rs(db, "select * from main limit 0");
-        *rc = rs.PrepareResult();
-        if (*rc != SQLITE_OK) {
-            if ((*rc & 0xff) == SQLITE_ERROR) // no table main
+        if (const int rc = rs.PrepareResult(); rc != SQLITE_OK) {
+            if ((rc & 0xff) == SQLITE_ERROR) // no table main
                 return u"没有 main 表"_qs;
-            return std::nullopt; // the caller reports the engine's error
+            return failed(rc); // the caller reports the engine's error
         }
         if (std::optional<QString> missing = rs.MapColumns())
             return u"main 表缺少字段 %1"_qs.arg(*missing);
     }
+    bool idIsRowNumber = false;
+    if (const int rc = IdIsRowNumber(db, &idIsRowNumber); rc != SQLITE_OK)
+        return failed(rc);
+    if (!idIsRowNumber)
+        return u"main 表的 Id 字段不是整数主键（INTEGER PRIMARY KEY），无法保证按编号找到正确的站点"_qs;
     QByteArray pages, pageSize, journal;
     for (auto [sql, out] : {std::pair{"pragma page_count", &pages}, std::pair{"pragma page_size", &pageSize},
                             std::pair{"pragma journal_mode", &journal}}) {
-        if ((*rc = QueryText(db, sql, out)) != SQLITE_OK)
-            return std::nullopt;
+        if (const int rc = QueryText(db, sql, out); rc != SQLITE_OK)
+            return failed(rc);
     }
     // in WAL mode the newest pages live in the -wal file, not yet in the database file
     const qint64 expected = pages.toLongLong() * pageSize.toLongLong();
@@ -185,15 +234,14 @@ std::optional<OperatorError> CreateFromTemplate(const QString& directory, const 
 
     {
         sqlite3* raw = nullptr;
-        int rc = OpenConnection(copy.fileName(), SQLITE_OPEN_READONLY, timeout, &raw);
+        const int rc = OpenConnection(copy.fileName(), SQLITE_OPEN_READONLY, timeout, &raw);
         std::unique_ptr<sqlite3, decltype(&sqlite3_close)> check(raw, &sqlite3_close);
+        EngineResult engine = rc == SQLITE_OK ? EngineResult{} : EngineFailure(raw, rc);
         std::optional<QString> problem;
         if (rc == SQLITE_OK)
-            problem = SiteTableProblem(raw, copy.fileName(), &rc);
-        if (problem || rc != SQLITE_OK) {
-            const QString detail = problem ? *problem : QString::fromUtf8(sqlite3_errstr(rc));
-            return TemplateDamaged(templatePath, target, detail);
-        }
+            problem = SiteTableProblem(raw, copy.fileName(), &engine);
+        if (problem || engine.rc != SQLITE_OK)
+            return TemplateDamaged(templatePath, target, problem ? *problem : engine.message);
     }
 
     if (::link(QFile::encodeName(copy.fileName()).constData(), QFile::encodeName(target).constData()) != 0) {

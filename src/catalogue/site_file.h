@@ -4,6 +4,7 @@
 // catalogue's implementation.
 
 #include "capture/operator_error.h"
+#include "catalogue/database_messages.h"
 
 #include <QString>
 
@@ -17,9 +18,10 @@ namespace sitecapture {
 // sqlite3_open_v2 with extended result codes, the busy timeout and a guarded configuration.
 int OpenConnection(const QString& path, int flags, std::chrono::milliseconds timeout, sqlite3** db);
 
-// Why an open file is not a site database (no table main, a field missing, pages missing at
-// the end); nothing when it is one or when the engine failed, whose code is left in *rc.
-std::optional<QString> SiteTableProblem(sqlite3* db, const QString& path, int* rc);
+// Why an open file is not a site database (no table main, a field missing, an Id the engine
+// does not assign, pages missing at the end); nothing when it is one or when the engine
+// failed, whose code and message are left in *engine (rc SQLITE_OK otherwise).
+std::optional<QString> SiteTableProblem(sqlite3* db, const QString& path, EngineResult* engine);
 
 // DIY.xqd (target) from directory/sdk.dll; an existing DIY.xqd is never replaced.
 std::optional<OperatorError> CreateFromTemplate(const QString& directory, const QString& target,

@@ -50,6 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
         CharsetCase{"utf-16le", "UTF-8", u"中", QByteArray::fromHex("e4b8ad")},
         CharsetCase{"utf-8", "UTF-8", u"a\xDC00", QByteArray::fromHex("61efbfbd")},
         CharsetCase{"no-such-charset", "UTF-8", u"中", QByteArray::fromHex("e4b8ad")},
+        CharsetCase{"ISO-2022-KR", "UTF-8", u"中", QByteArray::fromHex("e4b8ad")},          // replacement
         CharsetCase{"", "UTF-8", u"é", QByteArray::fromHex("c3a9")},
         CharsetCase{"ISO-8859-1", "windows-1252", u"é＋", "\xe9&#65291;"},   // no best fit here
         CharsetCase{"windows-1252", "windows-1252", u"€", "\x80"}));

@@ -48,6 +48,8 @@ void ExpectError(const OperatorError& e, ErrorKind fault, const QString& file)
     EXPECT_EQ(e.kind, fault) << e.message.toStdString();
     EXPECT_TRUE(e.message.contains(file)) << e.message.toStdString();
     EXPECT_TRUE(e.message.contains(CauseWord(fault))) << e.message.toStdString();
+    // the engine's own words, read before a later statement replaced them
+    EXPECT_FALSE(e.message.contains(u"not an error"_qs)) << e.message.toStdString();
 }
 
 void WriteFile(const QString& path, const QByteArray& bytes)
@@ -106,6 +108,13 @@ TEST(SiteDatabaseBadFiles, EachGivesItsErrorAndLeavesTheFilesAsTheyWere)
         {"no DIY.xqd, template is text", [&](const AppDir& a) { WriteFile(a.TemplatePath(), text); },
          ErrorKind::TemplateDamaged, true},
         {"no DIY.xqd, template of zero bytes", [](const AppDir& a) { WriteFile(a.TemplatePath(), {}); },
+         ErrorKind::TemplateDamaged, true},
+        {"no DIY.xqd, template whose Id the engine does not assign",
+         [](const AppDir& a) {
+             QFile::remove(a.TemplatePath());
+             RunSql(a.TemplatePath(), "create table main (Id INT PRIMARY KEY, engname, Name, xxfburl, asp, yhdlurl, "
+                                      "gbe, Action, Memo, checkvar, loginhttp, login, loginreturn)");
+         },
          ErrorKind::TemplateDamaged, true},
         {"no DIY.xqd, template truncated", [&](const AppDir& a) { WriteFile(a.TemplatePath(), database.left(5000)); },
          ErrorKind::TemplateDamaged, true},
@@ -233,6 +242,18 @@ TEST(SiteDatabaseLocks, AWriteLockOutlivingTheTimeoutFailsClearlyAndTheSameSaveS
     }
 }
 
+TEST(SiteDatabaseLocks, OpeningUnderAnotherProgramsLockGivesTheEnginesCause)
+{
+    AppDir app;
+    OpenOrFail(app.Path());
+    LockHolder holder(app.DbPath(), "BEGIN EXCLUSIVE", kHolderWrites);
+    Result<SiteDatabase> db = OpenSiteDatabase(app.Path(), 150ms);
+    ASSERT_FALSE(db.ok());
+    ExpectError(db.error(), ErrorKind::Locked, app.DbPath());
+    EXPECT_TRUE(db.error().message.contains(u"database is locked"_qs)) << db.error().message.toStdString();
+    holder.Release();
+}
+
 TEST(SiteDatabaseLocks, ASaveWaitsForALockReleasedWithinTheTimeout)
 {
     AppDir app;
@@ -306,16 +327,20 @@ TEST(SiteDatabaseReliability, KilledWhileSavingLeavesOnlyCompleteRows)
 TEST(SiteDatabaseReliability, UnwritableDirectoryOrFileGivesItsErrorAndChangesNothing)
 {
     const QByteArray database = SizeableDatabase();
+    enum Layout { NoDatabase, Plain, Wal, Linked };
     const struct {
         const char* what;
-        bool withDatabase;
+        Layout layout;
         QFileDevice::Permissions dbMode;
-        bool dirWritable;
-        bool opens; // the error comes from the save, not the opening
+        bool dirWritable; // the directory that holds the real file
+        bool opens;       // the error comes from the save, not the opening
     } cases[] = {
-        {"first start in a read-only directory", false, {}, false, false},
-        {"save in a read-only directory", true, QFileDevice::Permissions(0x6666), false, true},
-        {"save to a read-only DIY.xqd", true, QFileDevice::Permissions(0x4444), true, true},
+        {"first start in a read-only directory", NoDatabase, {}, false, false},
+        {"save in a read-only directory", Plain, QFileDevice::Permissions(0x6666), false, true},
+        {"save to a read-only DIY.xqd", Plain, QFileDevice::Permissions(0x4444), true, true},
+        {"WAL database in a read-only directory", Wal, QFileDevice::Permissions(0x6666), false, false},
+        // the link's own directory is writable: the message names the one that is not
+        {"DIY.xqd linked to a file in a read-only directory", Linked, QFileDevice::Permissions(0x6666), false, true},
     };
     QStringList skipped;
     for (const auto& c : cases) {
@@ -325,24 +350,38 @@ TEST(SiteDatabaseReliability, UnwritableDirectoryOrFileGivesItsErrorAndChangesNo
         const QString dir = root.filePath("app");
         ASSERT_TRUE(QDir().mkdir(dir));
         ASSERT_TRUE(QFile::copy(SITECAPTURE_TEMPLATE_PATH, dir + "/sdk.dll"));
-        if (c.withDatabase) {
-            WriteFile(dir + "/DIY.xqd", database);
-            ASSERT_TRUE(QFile::setPermissions(dir + "/DIY.xqd", c.dbMode));
+        // the directory that holds the database file itself
+        const QString home = c.layout == Linked ? root.filePath("real") : dir;
+        if (c.layout == Linked) {
+            ASSERT_TRUE(QDir().mkdir(home));
+            ASSERT_TRUE(QFile::link(home + "/DIY.xqd", dir + "/DIY.xqd"));
         }
-        ASSERT_TRUE(QFile::setPermissions(dir, QFileDevice::Permissions(c.dirWritable ? 0x7777 : 0x5555)));
+        if (c.layout != NoDatabase) {
+            WriteFile(home + "/DIY.xqd", database);
+            if (c.layout == Wal) {
+                RunSql(home + "/DIY.xqd", "pragma journal_mode=WAL");
+            }
+            ASSERT_TRUE(QFile::setPermissions(home + "/DIY.xqd", c.dbMode));
+        }
+        ASSERT_TRUE(QFile::setPermissions(home, QFileDevice::Permissions(c.dirWritable ? 0x7777 : 0x5555)));
+        if (home != dir) {
+            ASSERT_TRUE(QFile::setPermissions(dir, QFileDevice::Permissions(0x7777)));
+        }
         const auto before = Snapshot(dir);
+        const auto homeBefore = Snapshot(home);
 
         QProcess child;
         child.start(SITECAPTURE_DB_CHILD_PATH, {"add", dir});
         ASSERT_TRUE(child.waitForFinished(20000));
         const QStringList lines = QString::fromUtf8(child.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
         QFile::setPermissions(dir, QFileDevice::Permissions(0x7755));
+        QFile::setPermissions(home, QFileDevice::Permissions(0x7755));
         ASSERT_FALSE(lines.isEmpty()) << child.readAllStandardError().toStdString();
         if (lines[0].startsWith("skip ")) {
             skipped << QString(c.what) + ": " + lines[0].mid(5);
             continue;
         }
-        if (lines[0] != QStringLiteral("dir-writable %1").arg(c.dirWritable ? 1 : 0)) {
+        if (lines[0] != QStringLiteral("dir-writable %1").arg(home == dir && !c.dirWritable ? 0 : 1)) {
             skipped << QString(c.what) + ": the directory's permissions do not apply here (" + lines[0] + ")";
             continue;
         }
@@ -352,8 +391,12 @@ TEST(SiteDatabaseReliability, UnwritableDirectoryOrFileGivesItsErrorAndChangesNo
         EXPECT_EQ(error[0], "error");
         const QString message = lines[1].section(' ', 2);
         ExpectError({ErrorKind(error[1].toInt()), {}, message}, ErrorKind::NotWritable, dir + "/DIY.xqd");
+        if (!c.dirWritable) {
+            EXPECT_TRUE(message.contains(u"目录 "_qs + home + u" 不可写"_qs)) << message.toStdString();
+        }
         EXPECT_EQ(message.startsWith(u"无法打开"_qs), !c.opens) << message.toStdString();
         EXPECT_EQ(Snapshot(dir), before);
+        EXPECT_EQ(Snapshot(home), homeBefore);
     }
     if (!skipped.isEmpty())
         GTEST_SKIP() << skipped.join("; ").toStdString();

@@ -73,34 +73,43 @@ TEST(OpenSiteDatabase, FirstStartCopiesTheTemplateAndNeverReplacesTheDatabase)
         bool withDatabase;
         std::optional<ErrorKind> fault;
         QStringList listed;
+        bool walTemplate = false;
     } cases[] = {
         {"template only: copied", true, false, std::nullopt, {"t1", "t2"}},
         {"database only: opened, no copy tried", false, true, std::nullopt, {"d1"}},
         {"both: database kept as it is", true, true, std::nullopt, {"d1"}},
         {"neither: start fails", false, false, ErrorKind::TemplateMissing, {}},
+        {"template in WAL mode only: copied, no file of the copy left", true, false, std::nullopt, {"t1", "t2"}, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         AppDir app(AppDir::WithoutTemplate);
         if (c.withTemplate)
             MakeDatabaseFile(app.TemplatePath(), {"t1", "t2"});
+        if (c.walTemplate) {
+            RunSql(app.TemplatePath(), "pragma journal_mode=WAL");
+            ASSERT_EQ(RawText(app.TemplatePath(), "pragma journal_mode"), "wal");
+        }
         if (c.withDatabase)
             MakeDatabaseFile(app.DbPath(), {"d1"});
         const auto before = Snapshot(app.Path());
 
-        Result<SiteDatabase> db = OpenSiteDatabase(app.Path());
-        ASSERT_EQ(db.ok(), !c.fault);
-        if (c.fault) {
-            EXPECT_EQ(db.error().kind, *c.fault);
-            EXPECT_TRUE(db.error().message.contains(app.DbPath())) << db.error().message.toStdString();
-            EXPECT_TRUE(db.error().message.contains(app.TemplatePath())) << db.error().message.toStdString();
-            EXPECT_EQ(Snapshot(app.Path()), before) << "nothing created";
-            continue;
+        {
+            Result<SiteDatabase> db = OpenSiteDatabase(app.Path());
+            ASSERT_EQ(db.ok(), !c.fault);
+            if (c.fault) {
+                EXPECT_EQ(db.error().kind, *c.fault);
+                EXPECT_TRUE(db.error().message.contains(app.DbPath())) << db.error().message.toStdString();
+                EXPECT_TRUE(db.error().message.contains(app.TemplatePath())) << db.error().message.toStdString();
+                EXPECT_EQ(Snapshot(app.Path()), before) << "nothing created";
+                continue;
+            }
+            QStringList names;
+            for (const SiteRecord& r : List(db.value()))
+                names << r.Name;
+            EXPECT_EQ(names, c.listed);
         }
-        QStringList names;
-        for (const SiteRecord& r : List(db.value()))
-            names << r.Name;
-        EXPECT_EQ(names, c.listed);
+        // the database closed: what the engine keeps beside an open file is gone as well
         auto after = Snapshot(app.Path());
         if (!c.withDatabase) {
             EXPECT_EQ(after.value("DIY.xqd"), before.value("sdk.dll")) << "a byte-for-byte copy";
@@ -130,6 +139,64 @@ TEST(SiteDatabase, ListsInIdOrderAndNeverReusesAnId)
     RunSql(app.DbPath(), "insert into main (Id, Name) values (100, 'x'); insert into main (Id, Name) values (50, 'y')");
     EXPECT_EQ(Ids(List(db)), (std::vector<qint64>{1, 3, 4, 6, 50, 100}));
     EXPECT_EQ(Add(db, SampleSite("next")), 101);
+}
+
+TEST(SiteDatabase, IdThatTheEngineDoesNotAssignIsRefusedBeforeAnythingIsWritten)
+{
+    // Only an INTEGER PRIMARY KEY of a table with row numbers is assigned by the engine,
+    // unique and the row's own number; any other Id would have a new row and its edits
+    // address the wrong row.
+    constexpr char kFields[] = "engname TEXT, Name TEXT, xxfburl TEXT, asp TEXT, yhdlurl TEXT, gbe TEXT, "
+                               "Action TEXT, Memo TEXT, checkvar TEXT, loginhttp TEXT, login TEXT, loginreturn TEXT";
+    const struct {
+        const char* id;     // Id's declaration
+        const char* suffix; // after the closing bracket
+        bool refused;
+    } cases[] = {
+        {"Id INT PRIMARY KEY", "", true},
+        {"Id INTEGER", "", true},
+        {"Id INTEGER UNIQUE", "", true},
+        {"Id INTEGER PRIMARY KEY DESC", "", true},
+        {"Id INTEGER PRIMARY KEY", " WITHOUT ROWID", true},
+        {"Id TEXT PRIMARY KEY", "", true},
+        {"id integer primary key", "", false},
+        {"Id INTEGER PRIMARY KEY AUTOINCREMENT", "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id + std::string(c.suffix));
+        AppDir app(AppDir::WithoutTemplate);
+        const QByteArray sql = QByteArray("create table main (") + c.id + ", " + kFields + ")" + c.suffix
+            + "; insert into main (Id, Name) values (2, 'other-site');";
+        RunSql(app.DbPath(), sql.constData());
+        const auto before = Snapshot(app.Path());
+
+        Result<SiteDatabase> db = OpenSiteDatabase(app.Path());
+        ASSERT_EQ(db.ok(), !c.refused);
+        if (c.refused) {
+            EXPECT_EQ(db.error().kind, ErrorKind::Damaged);
+            EXPECT_TRUE(db.error().message.contains(app.DbPath())) << db.error().message.toStdString();
+            EXPECT_TRUE(db.error().message.contains(u"Id 字段不是整数主键"_qs)) << db.error().message.toStdString();
+            EXPECT_EQ(Snapshot(app.Path()), before) << "nothing written";
+            continue;
+        }
+        SiteRecord added = SampleSite("new");
+        added.Id = Add(db.value(), added);
+        EXPECT_EQ(added.Id, 3);
+        ASSERT_TRUE(db.value().UpdateSite(added.Id, {{SiteField::Name, u"renamed"_qs}}).ok());
+        EXPECT_EQ(RawText(app.DbPath(), "select group_concat(Id || ':' || Name, ' ') from (select * from main order by Id)"),
+                  "2:other-site 3:renamed");
+    }
+
+    // An engine-assigned Id that would not be positive: the add is refused, nothing written.
+    AppDir app(AppDir::WithoutTemplate);
+    RunSql(app.DbPath(), (QByteArray("create table main (Id INTEGER PRIMARY KEY, ") + kFields
+                          + "); insert into main (Id, Name) values (-5, 'odd');").constData());
+    SiteDatabase db = OpenOrFail(app.Path());
+    const auto before = Snapshot(app.Path());
+    Result<qint64> id = db.AddSite(AllFields(SampleSite("new")));
+    ASSERT_FALSE(id.ok());
+    EXPECT_TRUE(id.error().message.contains(app.DbPath())) << id.error().message.toStdString();
+    EXPECT_EQ(Snapshot(app.Path()), before);
 }
 
 TEST(SiteDatabase, DeleteRemovesOnlyItsRowAndAMissingIdChangesNothing)

@@ -15,6 +15,9 @@
   const MAX_CHARS = @MAX_BRIDGE_CHARS@;
   const KEPT_HANDLES = 32;
   const HTML_SPACES = /^[\t\n\f\r ]+|[\t\n\f\r ]+$/g;
+  // Labels of the replacement encoding: a form given one is sent in UTF-8.
+  const REPLACEMENT_LABELS = new Set(['csiso2022kr', 'hz-gb-2312', 'iso-2022-cn', 'iso-2022-cn-ext',
+                                      'iso-2022-kr', 'replacement']);
 
   let topWindow = null;
   try {
@@ -109,12 +112,14 @@
       win.addEventListener('blur', (e) => {
         if (e.isTrusted && e.target === win) setTimeout(() => this.onActivity(doc), 0);
       }, true);
-      doc.addEventListener('submit', (e) => {
-        if (e.isTrusted) this.noteSubmit(st, e.target, e.submitter || null);
+      // On the window in the capture phase, registered before any script of the page runs:
+      // no listener of the page comes before these, so none can stop them.
+      win.addEventListener('submit', (e) => {
+        if (e.isTrusted) this.noteSubmit(st, e.target, e, e.submitter || null);
       }, true);
-      doc.addEventListener(HOOK_EVENT, (e) => this.noteSubmit(st, e.target, null), true);
-      doc.addEventListener('formdata', (e) => {
-        if (e.isTrusted) this.onFormData(st, e);
+      win.addEventListener(HOOK_EVENT, (e) => this.noteSubmit(st, e.target, e, null), true);
+      win.addEventListener('formdata', (e) => {
+        if (e.isTrusted) this.onFormData(st, win, e);
       }, true);
       st.observer = new MutationObserver((records) => this.noteMutations(st, records));
       st.observer.observe(doc, {subtree: true, childList: true, attributes: true, characterData: true});
@@ -261,27 +266,50 @@
 
     // --- submissions ---------------------------------------------------------------------
 
-    noteSubmit(st, form, submitter) {
+    noteSubmit(st, form, event, submitter) {
       if (!form || form.localName !== 'form') return;
-      st.lastSubmit = {form, submitter};
+      st.lastSubmit = {form, event, submitter};
       // The entry list of a submission is built in the same task as its announcement.
       setTimeout(() => {
         if (st.lastSubmit && st.lastSubmit.form === form) st.lastSubmit = null;
       }, 0);
     }
 
-    onFormData(st, e) {
+    onFormData(st, win, e) {
       const pending = st.lastSubmit;
       if (!pending || pending.form !== e.target) return;
+      // A FormData the page builds inside its own submit listener: the submission's entry
+      // list comes after that listener. A submit the page cancelled sends nothing at all.
+      if (pending.event.eventPhase !== Event.NONE || pending.event.defaultPrevented) return;
       st.lastSubmit = null;
-      this.reportSubmission(st.doc, pending.form, pending.submitter, e.formData);
+      // The form's attributes are read now, as the engine reads them; the entries once the
+      // page's own formdata listeners have added theirs: after the last listener on the
+      // window, or on the next task if the page stopped the event on its way there.
+      const submission = this.describeSubmission(pending.form, pending.submitter);
+      if (!submission) return;
+      const formData = e.formData;
+      let done = false;
+      const finish = () => {
+        if (done) return;
+        done = true;
+        win.removeEventListener('formdata', last, false);
+        this.reportSubmission(submission, formData);
+      };
+      const last = (event) => {
+        if (event === e) finish();
+      };
+      win.addEventListener('formdata', last, false);
+      setTimeout(finish, 0);
     }
 
+    // The label the engine encodes the form in: the first label of accept-charset that it
+    // knows, labels split at spaces and commas only; the document's encoding if none.
     charsetOf(doc, form) {
       const accept = form.getAttribute('accept-charset');
       if (accept) {
-        for (const label of accept.split(/[\t\n\f\r ,]+/)) {
-          if (!label) continue;
+        for (const label of accept.split(/[ ,]+/)) {
+          if (!label || /[\t\n\f\r]/.test(label)) continue;
+          if (REPLACEMENT_LABELS.has(label.toLowerCase())) return label; // sent as UTF-8
           try {
             return new TextDecoder(label).encoding;
           } catch (e) {
@@ -292,21 +320,31 @@
       return doc.characterSet;
     }
 
-    reportSubmission(doc, form, submitter, formData) {
+    // The address as the engine resolves it: relative to the document's base, the query in
+    // the document's own encoding (new URL() would always use UTF-8).
+    resolve(doc, action) {
+      if (!action) return doc.URL;
+      const a = doc.createElement('a');
+      a.setAttribute('href', action);
+      try {
+        return new URL(a.href).href;
+      } catch (e) {
+        return null;
+      }
+    }
+
+    // Action, enctype and charset of a POST submission; nothing for any other method.
+    describeSubmission(form, submitter) {
+      const doc = form.ownerDocument;
       const attr = (el, name) => (el && el.hasAttribute(name) ? el.getAttribute(name) : null);
       const pick = (own, formName) => {
         const s = attr(submitter, own);
         return s !== null ? s : attr(form, formName);
       };
       // Only a POST carries a body; other submissions are plain navigations to the tool.
-      if (String(pick('formmethod', 'method') || '').toLowerCase() !== 'post') return;
-      const action = String(pick('formaction', 'action') || '').replace(HTML_SPACES, '');
-      let url;
-      try {
-        url = new URL(action || doc.URL, doc.baseURI).href;
-      } catch (e) {
-        return;
-      }
+      if (String(pick('formmethod', 'method') || '').toLowerCase() !== 'post') return null;
+      const url = this.resolve(doc, String(pick('formaction', 'action') || '').replace(HTML_SPACES, ''));
+      if (!url) return null;
       // The engine encodes the body of a form whose own method is GET as urlencoded, even
       // when its submitter posts it as text/plain (the header then says text/plain).
       let enctype = String(pick('formenctype', 'enctype') || '');
@@ -315,7 +353,11 @@
           enctype.toLowerCase() !== 'multipart/form-data') {
         enctype = 'application/x-www-form-urlencoded';
       }
-      const charset = this.charsetOf(doc, form);
+      return {url, enctype, charset: this.charsetOf(doc, form)};
+    }
+
+    reportSubmission(submission, formData) {
+      const {url, enctype, charset} = submission;
       const entries = [];
       const files = [];
       let fileBytes = 0;

@@ -12,6 +12,7 @@
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
 #include <algorithm>
@@ -65,9 +66,10 @@ public:
     }
 
 protected:
-    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override
+    // Whether a navigation is a form's, and by which method, its request says (Requests).
+    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override
     {
-        owner_.OnNavigation(tab_, url, type == NavigationTypeFormSubmitted, isMainFrame);
+        owner_.OnNavigation(tab_, url, isMainFrame);
         return true; // BeforeNavigate2 never cancels
     }
 
@@ -87,6 +89,31 @@ private:
     Tab& tab_;
 };
 
+// Every request of the browser's pages passes here, as the engine is about to send it: its
+// address, method and whether the engine itself made it for a form submission.
+class WebEngineBrowser::Requests final : public QWebEngineUrlRequestInterceptor {
+public:
+    explicit Requests(WebEngineBrowser& owner) : owner_(owner) {}
+
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override
+    {
+        const auto type = info.resourceType();
+        if (type != QWebEngineUrlRequestInfo::ResourceTypeMainFrame
+            && type != QWebEngineUrlRequestInfo::ResourceTypeSubFrame)
+            return;
+        // Called on the user-interface thread; should an engine call it elsewhere, the
+        // request still reaches the browser there.
+        QMetaObject::invokeMethod(
+            &owner_,
+            [owner = &owner_, url = info.requestUrl(),
+             form = info.navigationType() == QWebEngineUrlRequestInfo::NavigationTypeFormSubmitted,
+             method = info.requestMethod()] { owner->OnFrameRequest(url, form, method); });
+    }
+
+private:
+    WebEngineBrowser& owner_;
+};
+
 struct WebEngineBrowser::Tab {
     std::unique_ptr<BridgeObject> bridge;
     std::unique_ptr<QWebChannel> channel;
@@ -100,15 +127,21 @@ WebEngineBrowser::WebEngineBrowser(BrowserEvents& events, const BridgeScripts& s
     : events_(events)
 {
     clock_.start();
+    requests_ = std::make_unique<Requests>(*this);
     profile_ = std::make_unique<QWebEngineProfile>(); // no storage name: off the record
+    profile_->setUrlRequestInterceptor(requests_.get());
     QWebEngineSettings* settings = profile_->settings();
     // A page never gets the desktop to open anything (mail links, custom schemes).
     settings->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
     settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
-    profile_->scripts()->insert(MakeScript(QStringLiteral("sitecapture-bridge"), scripts.isolated,
+    // A name of the hook's event no page can know, so that no page can announce a submission.
+    const QString hookEvent = NewSubmitHookEvent();
+    profile_->scripts()->insert(MakeScript(QStringLiteral("sitecapture-bridge"),
+                                           WithSubmitHookEvent(scripts.isolated, hookEvent),
                                            QWebEngineScript::ApplicationWorld));
     profile_->scripts()->insert(MakeScript(QStringLiteral("sitecapture-submit-hook"),
-                                           scripts.mainWorld, QWebEngineScript::MainWorld));
+                                           WithSubmitHookEvent(scripts.mainWorld, hookEvent),
+                                           QWebEngineScript::MainWorld));
     view_ = std::make_unique<QWebEngineView>();
     view_->setContextMenuPolicy(Qt::NoContextMenu);
     Show(OpenTab());
@@ -116,6 +149,7 @@ WebEngineBrowser::WebEngineBrowser(BrowserEvents& events, const BridgeScripts& s
 
 WebEngineBrowser::~WebEngineBrowser()
 {
+    profile_->setUrlRequestInterceptor(nullptr);
     // Nothing the pages do while they go reaches the window any more.
     for (auto* tabs : {&tabs_, &closing_})
         for (auto& tab : *tabs) {
@@ -231,8 +265,7 @@ void WebEngineBrowser::OnLink(const QString& url)
         Status(loading_ ? loadingText_ : kDone);
 }
 
-void WebEngineBrowser::OnNavigation(Tab& tab, const QUrl& url, bool mayCarryForm,
-                                    bool isMainFrame)
+void WebEngineBrowser::OnNavigation(Tab& tab, const QUrl& url, bool isMainFrame)
 {
     if (tab.closing)
         return;
@@ -243,9 +276,16 @@ void WebEngineBrowser::OnNavigation(Tab& tab, const QUrl& url, bool mayCarryForm
             Show(tab);
         loadingText_ = kLoading + url.toString();
     }
-    const QByteArray body =
-        submissions_.Navigating(url, mayCarryForm || firstOfWindow, clock_.elapsed());
-    events_.BeforeNavigate2(url.toString(QUrl::FullyEncoded), body);
+    // Raised at once, without a body: whether the navigation is a form's POST shows only
+    // in its request, which comes later; the body follows with its own event then.
+    events_.BeforeNavigate2(url.toString(QUrl::FullyEncoded), {});
+}
+
+void WebEngineBrowser::OnFrameRequest(const QUrl& url, bool formSubmission, const QByteArray& method)
+{
+    if (std::optional<QByteArray> body =
+            submissions_.Requested(url, formSubmission, method, clock_.elapsed()))
+        events_.BeforeNavigate2(url.toString(QUrl::FullyEncoded), *body);
 }
 
 void WebEngineBrowser::OnReport(Tab& tab, const QJsonValue& message)
@@ -285,8 +325,10 @@ void WebEngineBrowser::OnSubmit(const SubmitMessage& m)
 {
     const QByteArray body = EncodeFormBody(m.entries, m.enctype, FormCharset(m.charset),
                                            NewMultipartBoundary());
-    if (submissions_.Submitted(QUrl(m.url), body, clock_.elapsed()))
-        events_.BeforeNavigate2(m.url, body);
+    // Raised with the address the engine requested, which may be spelt otherwise than the
+    // script's (the query's bytes in the page's charset).
+    if (std::optional<QUrl> url = submissions_.Submitted(QUrl(m.url), body, clock_.elapsed()))
+        events_.BeforeNavigate2(url->toString(QUrl::FullyEncoded), body);
 }
 
 } // namespace sitecapture

@@ -18,6 +18,7 @@ class QWebEngineView;
 
 namespace sitecapture {
 
+// The scripts with the marker of the hook's event still in them: each browser names it anew.
 struct BridgeScripts {
     QString isolated;  // the web channel library and the page script
     QString mainWorld; // the form.submit() hook
@@ -39,6 +40,7 @@ public:
 
 private:
     class Page;
+    class Requests;
     struct Tab;
     friend class Page;
 
@@ -47,7 +49,8 @@ private:
     void Show(Tab& tab);
     void DropOldTabs();
     void OnReport(Tab& tab, const QJsonValue& message);
-    void OnNavigation(Tab& tab, const QUrl& url, bool mayCarryForm, bool isMainFrame);
+    void OnNavigation(Tab& tab, const QUrl& url, bool isMainFrame);
+    void OnFrameRequest(const QUrl& url, bool formSubmission, const QByteArray& method);
     void OnField(Tab& tab, const FieldMessage& m);
     void OnSubmit(const SubmitMessage& m);
     void OnLink(const QString& url);
@@ -55,7 +58,9 @@ private:
 
     BrowserEvents& events_;
     QString tag_;
-    // Destroyed in reverse: the view first, then the pages, then their profile.
+    // Destroyed in reverse: the view first, then the pages, then their profile, then what
+    // the profile reports its requests to.
+    std::unique_ptr<Requests> requests_;
     std::unique_ptr<QWebEngineProfile> profile_;
     std::vector<std::unique_ptr<Tab>> tabs_;
     std::vector<std::unique_ptr<Tab>> closing_;
