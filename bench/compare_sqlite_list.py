@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""BM_ListSites/100000 against the sqlite3 shell printing the same rows of the same file to
-/dev/null ("select * from main order by ID"), side by side in one run; the first listing into
-new records (BM_ListSitesFresh) is shown beside it. Then the rows per second of BM_AddSite."""
+"""BM_ListSites/100000 and BM_FillSiteList/100000 (the list window filling its list) against the
+sqlite3 shell printing the same rows of the same file to /dev/null ("select * from main order by
+ID"), side by side in one run; the first listing into new records (BM_ListSitesFresh) is shown
+beside them. Then the rows per second of BM_AddSite."""
 import json
 import os
 import shutil
@@ -42,7 +43,7 @@ def main():
         sys.exit('sqlite3 shell not found (scripts/setup-deps installs it)')
     with tempfile.TemporaryDirectory() as d:
         env = dict(os.environ, SITECAPTURE_BENCH_DB_DIR=d)
-        ours = medians(bench, '^BM_ListSites(Fresh)?/100000$', env)
+        ours = medians(bench, '^BM_(ListSites|ListSitesFresh|FillSiteList)/100000$', env)
         shell_s = shell_seconds(os.path.join(d, 'DIY.xqd'))
     rebuild = seconds(ours['BM_ListSites/100000'])
     fresh = seconds(ours['BM_ListSitesFresh/100000'])
@@ -51,6 +52,11 @@ def main():
     print(f"ListSites 100000 rows: sitecapture {rebuild * 1e3:.1f} ms, sqlite3 shell {shell_s * 1e3:.1f} ms, "
           f"ratio {ratio:.2f}x ({verdict} the {LIMIT:.0f}x limit); "
           f"first listing into new records {fresh * 1e3:.1f} ms ({fresh / shell_s:.2f}x)")
+    fill = seconds(ours['BM_FillSiteList/100000'])
+    fill_ratio = fill / shell_s
+    print(f"FillSiteList 100000 rows (the list window, offscreen): {fill * 1e3:.1f} ms, "
+          f"ratio {fill_ratio:.2f}x the shell ({'within' if fill_ratio <= LIMIT else 'OVER'} the {LIMIT:.0f}x limit)")
+    ratio = max(ratio, fill_ratio)
     add = next(iter(medians(bench, '^BM_AddSite', dict(os.environ)).values()))
     print(f"AddSite, one transaction per row: {add['items_per_second']:.0f} rows/s")
     if ratio > LIMIT:

@@ -83,10 +83,10 @@ TEST_F(CaptureFlow, GbkSiteLoginAndPublish)
         ASSERT_TRUE(WaitFor([&] { return Text3() == e.typed; })) << e.name.toStdString();
         EXPECT_EQ(Combo1(), e.label) << "after typing into " << e.name.toStdString();
         if (e.name == "tel") {
-            // A picture of the harness with the field in yellow and its proposal.
+            // A picture of the wizard with the field in yellow and its proposal.
             const QPoint field = ControlAt(publish, int(i)) + QPoint(200, 0);
             EXPECT_TRUE(WaitForPixel(field, QColor(255, 255, 0)));
-            Screen().save(QStringLiteral("harness.png"));
+            Screen().save(QStringLiteral("highlight.png"));
         }
         if (e.name == "guige") {
             // A wrong proposal, corrected by the operator after typing the value.

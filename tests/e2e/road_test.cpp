@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QLabel>
+#include <QScreen>
 #include <QTest>
 
 using namespace sitecapture;
@@ -91,6 +92,15 @@ protected:
         KeyIn(text);
     }
 
+    // The window as it stands on the screen, for people to look at (build directory).
+    static void Picture(QWidget& window, const char* file)
+    {
+        window.repaint();
+        QCoreApplication::processEvents();
+        const QRect r(window.mapToGlobal(QPoint(0, 0)), window.size());
+        window.screen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).save(QString::fromLatin1(file));
+    }
+
     std::vector<SiteRecord> Rows()
     {
         auto rows = temp_.Database().ListSites();
@@ -118,10 +128,25 @@ const std::vector<Row> kPublish{
 
 TEST_F(Road, MemberSiteLoginThenPublish)
 {
+    // A few sites stored already, as the operator's list looks after a while.
+    const std::array<std::array<QString, 3>, 3> earlier{{{u"化工"_qs, u"中国化工网"_qs, "www.chem.cn/list.asp"},
+                                                          {u"机械"_qs, u"机械供求网"_qs, "www.jixie.cn/info"},
+                                                          {u"纺织"_qs, u"纺织商务网"_qs, "www.fz.cn/sell"}}};
+    for (const auto& [category, name, view] : earlier) {
+        SiteTexts t;
+        t.category = category;
+        t.name = name;
+        t.viewPageUrl = view;
+        ASSERT_TRUE(SaveSite(temp_.Database(), 0, t).ok());
+    }
+    list_->Model().Clear();
+    ASSERT_TRUE(list_->FillSiteList().ok());
+
     server_.ServeHtml("/login.asp", "gbk", FormPage("gbk", R"(method="post" action="/chk.asp")", kLogin));
     server_.ServeHtml("/post.asp", "gbk", FormPage("gbk", R"(method="post" action="/save.asp")", kPublish));
     AddSite(u"会员网站"_qs, server_.Url("/post.asp"), "www.member.cn/list", server_.Url("/login.asp"));
 
+    Picture(Wizard(), "site_page.png");
     Next(true);
     EXPECT_EQ(Wizard().Session().captureMode, CaptureMode::LoginCapturePage);
     Visit(ControlAt(kLogin, 0), "user");
@@ -140,6 +165,9 @@ TEST_F(Road, MemberSiteLoginThenPublish)
     Visit(ControlAt(kPublish, 1), "tel");
     EXPECT_EQ(Combo1(), u"电话"_qs);
     Type("010-1234");
+    ASSERT_TRUE(WaitFor([&] { return Text3() == "010-1234"; }));
+    QTest::qWait(500); // the page's latest frame on the screen, for the picture only
+    Picture(Wizard(), "capture_page.png");
     Key(Qt::Key_Return);
     ASSERT_TRUE(WaitFor([&] { return !module_.captureSet.publishData.isEmpty(); }));
     SuccessText(u"发布成功"_qs);
@@ -147,12 +175,17 @@ TEST_F(Road, MemberSiteLoginThenPublish)
     Next(false);
     ASSERT_EQ(Wizard().Session().captureMode, CaptureMode::ReportPage);
     EXPECT_EQ(Wizard().findChild<QLabel*>("Label7")->text(), "title=/ztitle/&tel=/ztelpho/&ok=发布");
+    Picture(Wizard(), "report_page.png");
     Press(Wizard(), "Command7");
     ASSERT_TRUE(WaitFor([&] { return list_->isEnabled(); })) << "the wizard closed";
 
+    // The mouse over the list's buttons brings edit and delete up to date.
+    QTest::mouseMove(list_->findChild<xpcmdbutton*>("command1(1)"), QPoint(10, 10));
+    ASSERT_TRUE(WaitFor([&] { return list_->findChild<xpcmdbutton*>("command1(0)")->Enabled(); }));
+    Picture(*list_, "site_list.png");
     const std::vector<SiteRecord> rows = Rows();
-    ASSERT_EQ(rows.size(), 1u);
-    const SiteRecord& r = rows[0];
+    ASSERT_EQ(rows.size(), 4u);
+    const SiteRecord& r = rows[3];
     EXPECT_EQ(r.Name, u"会员网站"_qs);
     EXPECT_EQ(r.gbe, "b");
     EXPECT_EQ(r.engname, u"综合"_qs);
@@ -166,8 +199,8 @@ TEST_F(Road, MemberSiteLoginThenPublish)
     EXPECT_EQ(r.Memo, u"title=/ztitle/&tel=/ztelpho/&ok=发布"_qs);
     EXPECT_EQ(r.checkvar, u"发布成功"_qs);
     EXPECT_TRUE(list_->isEnabled());
-    ASSERT_EQ(list_->Model().rowCount(), 1);
-    EXPECT_EQ(list_->Model().data(list_->Model().index(0, SiteListModel::SiteName)).toString(), r.Name);
+    ASSERT_EQ(list_->Model().rowCount(), 4);
+    EXPECT_EQ(list_->Model().data(list_->Model().index(3, SiteListModel::SiteName)).toString(), r.Name);
 }
 
 TEST_F(Road, SiteWithoutLogin)
