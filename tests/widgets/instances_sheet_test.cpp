@@ -6,6 +6,7 @@
 #include "controls/xpcmdbutton/nine_slice.h"
 #include "controls/xpcmdbutton/property_bag.h"
 #include "controls/xpcmdbutton/xpcmdbutton.h"
+#include "wizard/stored_buttons.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -19,22 +20,8 @@ using namespace sitecapture;
 
 namespace {
 
-struct Instance {
-    const char* name;
-    const char* bag; // as a window stores it
-};
-
-const std::array<Instance, 9> kInstances = {{
-    {"command1(0)", "_extentx = 1931\n_extenty = 714\ncaption = \"编辑记录\"\nfont = font \"宋体\" 9pt 400\n"},
-    {"command1(1)", "_extentx = 1931\n_extenty = 714\ncaption = \"新增记录\"\nfont = font \"宋体\" 9pt 400\n"},
-    {"command1(2)", "_extentx = 1931\n_extenty = 714\ncaption = \"删除记录\"\nfont = font \"宋体\" 9pt 400\n"},
-    {"xpcmdbutton1", "_extentx = 1931\n_extenty = 714\ncaption = \"退出\"\nfont = font \"宋体\" 9pt 400\n"},
-    {"command4", "_extentx = 1535\n_extenty = 635\ncaption = \"退出\"\nfont = font \"宋体\" 9pt 400\n"},
-    {"command3", "_extentx = 1535\n_extenty = 609\ncaption = \"下一步\"\nfont = font \"宋体\" 9pt 400\n"},
-    {"command2", "_extentx = 1535\n_extenty = 609\ncaption = \"上一步\"\nfont = font \"宋体\" 9pt 400\n"},
-    {"Command7", "_extentx = 3096\n_extenty = 476\ncaption = \"确认并保存到数据库\"\nfont = font \"宋体\" 9pt 400\n"},
-    {"Command5", "_extentx = 1826\n_extenty = 635\ncaption = \"  链接测试  \"\nfont = font \"宋体\" 9pt 400\n"},
-}};
+// The windows' own stored buttons.
+const auto& kInstances = kStoredButtons;
 
 const std::array<std::pair<const char*, qint16>, 5> kFaces = {{
     {"Normal", FaceCell::Normal},
