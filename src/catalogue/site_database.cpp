@@ -45,6 +45,7 @@ private:
 // The statements; the select keeps the text the list and the record commands always used,
 // with the id bound instead of appended.
 constexpr char kListSql[] = "select * from main order by ID";
+constexpr char kListRowsSql[] = "select Id, engname, Name, asp from main order by ID";
 constexpr char kOneSiteSql[] = "select  * from main  where id=?";
 constexpr char kDeleteSql[] = "delete from main where Id=?";
 
@@ -181,6 +182,30 @@ Status SiteDatabase::ListSitesInto(std::vector<SiteRecord>& rows)
     if (rc != SQLITE_DONE)
         return EngineError(db_.get(), rc, DatabaseOperation::List, path_, busyTimeout_);
     return std::monostate{};
+}
+
+Result<std::vector<SiteListRow>> SiteDatabase::ListSiteRows()
+{
+    SiteRecordset rs(db_.get(), kListRowsSql);
+    int rc = rs.PrepareResult();
+    if (rc != SQLITE_OK)
+        return EngineError(db_.get(), rc, DatabaseOperation::List, path_, busyTimeout_);
+    std::vector<SiteListRow> rows;
+    {
+        SiteRecordset count(db_.get(), "select count(*) from main");
+        if (count.PrepareResult() == SQLITE_OK && count.Step() == SQLITE_ROW)
+            rows.reserve(std::size_t(std::max<sqlite3_int64>(0, sqlite3_column_int64(count.statement(), 0))));
+    }
+    while ((rc = rs.Step()) == SQLITE_ROW) {
+        SiteListRow& r = rows.emplace_back();
+        r.Id = sqlite3_column_int64(rs.statement(), 0);
+        rs.ReadText(1, r.engname);
+        rs.ReadText(2, r.Name);
+        rs.ReadText(3, r.asp);
+    }
+    if (rc != SQLITE_DONE)
+        return EngineError(db_.get(), rc, DatabaseOperation::List, path_, busyTimeout_);
+    return rows;
 }
 
 Result<std::optional<SiteRecord>> SiteDatabase::LoadSite(qint64 id)

@@ -56,6 +56,15 @@ struct SiteRecord {
     friend bool operator==(const SiteRecord&, const SiteRecord&) = default;
 };
 
+// What the site list shows of a row: its key and three visible columns.
+struct SiteListRow {
+    qint64 Id = 0;
+    QString engname;
+    QString Name;
+    QString asp;
+    friend bool operator==(const SiteListRow&, const SiteListRow&) = default;
+};
+
 // The language names of the wizard's list and their one-letter codes; compared exactly.
 struct LanguageTable {
     struct Entry {

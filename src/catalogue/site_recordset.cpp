@@ -92,4 +92,10 @@ void SiteRecordset::ReadInto(SiteRecord& r) const
     }
 }
 
+void SiteRecordset::ReadText(int column, QString& out) const
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    DecodeInto(out, text ? text : "", text ? sqlite3_column_bytes(stmt_, column) : 0);
+}
+
 } // namespace sitecapture

@@ -39,6 +39,8 @@ public:
     SiteRecord Record() const;
     // The same into an existing record, reusing the memory of its texts where it can.
     void ReadInto(SiteRecord& record) const;
+    // One text column of the current row by position; NULL reads as the empty text.
+    void ReadText(int column, QString& out) const;
 
 private:
     sqlite3_stmt* stmt_ = nullptr;

@@ -16,7 +16,7 @@ QVariant SiteListModel::data(const QModelIndex& index, int role) const
 {
     if (role != Qt::DisplayRole || !index.isValid() || std::size_t(index.row()) >= rows_.size())
         return {};
-    const SiteRecord& r = rows_[std::size_t(index.row())];
+    const SiteListRow& r = rows_[std::size_t(index.row())];
     switch (index.column()) {
     case Industry: return r.engname;
     case SiteName: return r.Name;
@@ -38,7 +38,7 @@ QVariant SiteListModel::headerData(int section, Qt::Orientation orientation, int
     }
 }
 
-void SiteListModel::Append(std::vector<SiteRecord> rows)
+void SiteListModel::Append(std::vector<SiteListRow> rows)
 {
     if (rows.empty())
         return;

@@ -24,13 +24,13 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
     // Appends the rows after those already shown.
-    void Append(std::vector<SiteRecord> rows);
+    void Append(std::vector<SiteListRow> rows);
     void Clear();
     // The Id in the hidden column of a row, as the list shows it.
     std::optional<qint64> IdAt(int row) const;
 
 private:
-    std::vector<SiteRecord> rows_;
+    std::vector<SiteListRow> rows_;
 };
 
 } // namespace sitecapture

@@ -99,7 +99,7 @@ Status Form2::Form_Load()
 
 Status Form2::FillSiteList()
 {
-    Result<std::vector<SiteRecord>> rows = services_.database.ListSites();
+    Result<std::vector<SiteListRow>> rows = services_.database.ListSiteRows();
     if (!rows)
         return rows.error();
     model_->Append(std::move(rows).value());
