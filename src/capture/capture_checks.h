@@ -46,7 +46,7 @@ struct CheckInput {
     QString asp;     // the site's view address
     QString xxfburl; // the site's publish page address
     std::vector<StoredSite> stored;
-    qint64 editingId = 0;
+    qint64 editingId = 0; // the stored site being edited; 0: a new site
 };
 
 // In the order the findings are listed for a form.
@@ -70,8 +70,9 @@ const char* SeverityName(Severity severity);
 // Every finding, ordered by form (login, publish, site) and then by kind.
 std::vector<Finding> RunCaptureChecks(const CheckInput& input);
 
-// The host of an address as the duplicate check compares it: after an optional "scheme://",
-// up to the first "/", "?", "#" or ":", without one leading "www.", letter case ignored.
+// The host of an address as the duplicate check compares it, folded for comparing as text:
+// the address trimmed of blanks, after a "scheme://" at its start, up to the first "/", "?",
+// "#" or ":", without one leading "www.". Empty when there is none; empty hosts never match.
 QString HostOfAddress(const QString& address);
 
 } // namespace sitecapture
