@@ -4,70 +4,58 @@
 #include "capture/text_fold.h"
 #include "capture/url_decode.h"
 
-#include <vector>
-
 namespace sitecapture {
-namespace {
 
-// The data, its fold and the start of every pair, kept in step while pairs are replaced.
-class PairIndex {
-public:
-    explicit PairIndex(const QString& data) : data_(data), folded_(FoldText(data))
-    {
-        starts_.push_back(0);
-        const QStringView f(folded_);
-        for (qsizetype amp = f.indexOf(u'&'); amp >= 0; amp = f.indexOf(u'&', amp + 1))
-            starts_.push_back(amp + 1);
+PairIndex::PairIndex(const QString& data) : data_(data), folded_(FoldText(data))
+{
+    starts_.push_back(0);
+    const QStringView f(folded_);
+    for (qsizetype amp = f.indexOf(u'&'); amp >= 0; amp = f.indexOf(u'&', amp + 1))
+        starts_.push_back(amp + 1);
+}
+
+qsizetype PairIndex::FindPair(QStringView foldedNeedle) const
+{
+    const qsizetype len = foldedNeedle.size();
+    const qsizetype size = folded_.size();
+    for (qsizetype start : starts_) {
+        if (start + len > size)
+            break;
+        const qsizetype end = start + len;
+        if (end != size && folded_[end] != u'&')
+            continue;
+        if (QStringView(folded_).sliced(start, len) == foldedNeedle)
+            return start;
     }
+    return -1;
+}
 
-    // First position where a whole pair equal (as text) to `needle` starts, or -1.
-    qsizetype FindPair(QStringView foldedNeedle) const
-    {
-        const qsizetype len = foldedNeedle.size();
-        const qsizetype size = folded_.size();
-        for (qsizetype start : starts_) {
-            if (start + len > size)
-                break;
-            const qsizetype end = start + len;
-            if (end != size && folded_[end] != u'&')
-                continue;
-            if (QStringView(folded_).sliced(start, len) == foldedNeedle)
-                return start;
-        }
-        return -1;
-    }
+bool PairIndex::HasPair(QStringView pair) const
+{
+    return FindPair(FoldText(pair)) >= 0;
+}
 
-    void Replace(qsizetype at, qsizetype len, const QString& with)
-    {
-        const QString foldedWith = FoldText(with);
-        data_.replace(at, len, with);
-        folded_.replace(at, len, foldedWith);
+void PairIndex::Replace(qsizetype at, qsizetype len, const QString& with)
+{
+    const QString foldedWith = FoldText(with);
+    data_.replace(at, len, with);
+    folded_.replace(at, len, foldedWith);
 
-        // Starts up to `at` stay; those inside the replaced text go; those after it shift.
-        std::vector<qsizetype> next;
-        next.reserve(starts_.size() + 1);
-        std::size_t i = 0;
-        for (; i < starts_.size() && starts_[i] <= at; ++i)
-            next.push_back(starts_[i]);
-        for (qsizetype k = 0; k < foldedWith.size(); ++k)
-            if (foldedWith[k] == u'&')
-                next.push_back(at + k + 1);
-        const qsizetype delta = with.size() - len;
-        for (; i < starts_.size(); ++i)
-            if (starts_[i] > at + len)
-                next.push_back(starts_[i] + delta);
-        starts_ = std::move(next);
-    }
-
-    const QString& Data() const { return data_; }
-
-private:
-    QString data_;
-    QString folded_;
-    std::vector<qsizetype> starts_;
-};
-
-} // namespace
+    // Starts up to `at` stay; those inside the replaced text go; those after it shift.
+    std::vector<qsizetype> next;
+    next.reserve(starts_.size() + 1);
+    std::size_t i = 0;
+    for (; i < starts_.size() && starts_[i] <= at; ++i)
+        next.push_back(starts_[i]);
+    for (qsizetype k = 0; k < foldedWith.size(); ++k)
+        if (foldedWith[k] == u'&')
+            next.push_back(at + k + 1);
+    const qsizetype delta = with.size() - len;
+    for (; i < starts_.size(); ++i)
+        if (starts_[i] > at + len)
+            next.push_back(starts_[i] + delta);
+    starts_ = std::move(next);
+}
 
 QString TemplatePostData(const QString& data, const FieldMap& map)
 {

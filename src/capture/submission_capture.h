@@ -5,10 +5,31 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringView>
 
 #include <optional>
+#include <vector>
 
 namespace sitecapture {
+
+// Post data, its fold and the start of every pair, kept in step while pairs are replaced:
+// the one place where whole pairs "name=value" are matched, as text.
+class PairIndex {
+public:
+    explicit PairIndex(const QString& data);
+
+    // First position where a whole pair equal (as text) to `foldedNeedle` starts, or -1.
+    qsizetype FindPair(QStringView foldedNeedle) const;
+    // Whether the whole pair `pair` (not folded) stands in the data, as text.
+    bool HasPair(QStringView pair) const;
+    void Replace(qsizetype at, qsizetype len, const QString& with);
+    const QString& Data() const { return data_; }
+
+private:
+    QString data_;
+    QString folded_;
+    std::vector<qsizetype> starts_;
+};
 
 // Replaces, for each mapped field with a token and in entry order, the first whole pair
 // "name=value" (compared as text, bounded by the start or end of the data or by "&") with

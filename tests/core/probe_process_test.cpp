@@ -1,5 +1,6 @@
 // Drives sitecapture-probe as a process over its JSON-lines protocol.
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -10,7 +11,7 @@
 
 namespace {
 
-QList<QJsonObject> Ask(const QList<QByteArray>& lines)
+QList<QByteArray> AskRaw(const QList<QByteArray>& lines)
 {
     QProcess probe;
     probe.start(SITECAPTURE_PROBE_PATH, {});
@@ -20,10 +21,16 @@ QList<QJsonObject> Ask(const QList<QByteArray>& lines)
     probe.closeWriteChannel();
     EXPECT_TRUE(probe.waitForFinished(20000));
     EXPECT_EQ(probe.exitCode(), 0);
+    QList<QByteArray> answers = probe.readAllStandardOutput().split('\n');
+    answers.removeAll(QByteArray());
+    return answers;
+}
+
+QList<QJsonObject> Ask(const QList<QByteArray>& lines)
+{
     QList<QJsonObject> answers;
-    for (const QByteArray& l : probe.readAllStandardOutput().split('\n'))
-        if (!l.isEmpty())
-            answers << QJsonDocument::fromJson(l).object();
+    for (const QByteArray& l : AskRaw(lines))
+        answers << QJsonDocument::fromJson(l).object();
     return answers;
 }
 
@@ -58,6 +65,63 @@ TEST(Probe, AnswersEveryOpOneLineEach)
     for (int i : {8, 9, 10, 11})
         EXPECT_TRUE(a[i].contains("error")) << i;
     EXPECT_EQ(a[12]["result"].toString(), "AB") << "the tool goes on after errors";
+}
+
+// One finding as "form/kind/severity: fields".
+QStringList Findings(const QByteArray& answer)
+{
+    QStringList out;
+    for (const QJsonValue& f : QJsonDocument::fromJson(answer)["findings"].toArray()) {
+        QStringList fields;
+        for (const QJsonValue& v : f["fields"].toArray())
+            fields << v.toString();
+        out << QStringLiteral("%1/%2/%3: %4")
+                   .arg(f["form"].toString(), f["kind"].toString(), f["severity"].toString(),
+                        fields.join(u','));
+        EXPECT_FALSE(f["message"].toString().isEmpty()) << answer.toStdString();
+    }
+    return out;
+}
+
+TEST(Probe, CheckOpAnswersFindingsAndSurvivesMalformedInput)
+{
+    const QList<QByteArray> a = AskRaw({
+        // one request, on one line
+        R"({"op":"check","editing_id":7,"unknown":[1],)"
+        R"("login":{"action":"http://www.b2b.cn/login","template":"user=测试&pw=x","success":"欢迎",)"
+        R"("fields":[{"name":"user","type":"text","value":"测试","typed":true},)"
+        R"({"name":"yzm","caption":"验证码","reloaded":null},)"
+        R"({"name":"sid","type":"hidden","value":"1","reloaded":"2"}]},)"
+        R"("publish":{"action":"http://www.b2b.cn/post","template":"标题=测试&价格=/zprice/","success":" < ",)"
+        R"("fields":[{"name":"标题","value":"测试","typed":true},)"
+        R"({"name":"价格","type":"number","value":"15","typed":true}]},)"
+        R"("mapped":[["标题","测试","/ztitle/"],["价格","12","/zprice/"]],)"
+        R"("site":{"asp":"http://www.b2b.cn/","xxfburl":null},)"
+        R"("stored":[{"id":7,"name":"本站","asp":"b2b.cn"},{"id":3,"name":"旧站","xxfburl":"HTTP://B2B.CN/p"},)"
+        R"({"id":4,"name":"别站","asp":"c.cn"}]})",
+        R"({"op":"check","login":"x"})",
+        R"({"op":"check","publish":{"fields":[null]}})",
+        R"({"op":"check","publish":{"fields":[{"typed":"yes"}]}})",
+        R"({"op":"check","mapped":[["a","b"]]})",
+        R"({"op":"check","stored":[{"name":"no id"}]})",
+        R"({"op":"check","stored":[{"id":"1"}]})",
+        R"({"op":"check","editing_id":1.5})",
+        R"({"op":"check","login":null,"publish":{"action":"http://a.cn/p","success":null}})",
+    });
+    ASSERT_EQ(a.size(), 9);
+    EXPECT_EQ(Findings(a[0]), (QStringList{u"login/per_visit/problem: sid"_qs,
+                                           u"login/captcha/problem: yzm"_qs,
+                                           u"publish/verbatim/warning: 标题"_qs,
+                                           u"publish/lost_mapping/problem: 标题"_qs,
+                                           u"publish/no_success/warning: "_qs,
+                                           u"site/duplicate/warning: 3"_qs}));
+    // Keys in the documented order.
+    EXPECT_TRUE(a[0].startsWith(R"({"findings":[{"kind":"per_visit","form":"login","severity":"problem","fields":["sid"],"message":")"))
+        << a[0].toStdString();
+    for (int i = 1; i <= 7; ++i)
+        EXPECT_TRUE(QJsonDocument::fromJson(a[i]).object().contains("error")) << a[i].toStdString();
+    EXPECT_EQ(Findings(a[8]), QStringList{u"publish/no_success/warning: "_qs})
+        << "the probe goes on after malformed input";
 }
 
 } // namespace

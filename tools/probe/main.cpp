@@ -1,6 +1,7 @@
 // sitecapture-probe: the capture text functions over JSON lines on stdin/stdout.
 
 #include "catalogue/address_encoding.h"
+#include "capture/capture_checks.h"
 #include "capture/label_window.h"
 #include "capture/submission_capture.h"
 #include "capture/url_decode.h"
@@ -10,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -51,15 +53,169 @@ QJsonObject Template(const QJsonObject& req)
     return QJsonObject{{"result", TemplatePostData(data, map)}};
 }
 
-QJsonObject Handle(const QByteArray& line)
+// The "check" op. Absent keys and null give empty lists, empty texts and false; a value of
+// another JSON type is malformed.
+struct Malformed {
+    QString why;
+};
+
+bool Absent(const QJsonValue& v)
 {
-    QJsonParseError err;
-    const QJsonDocument doc = QJsonDocument::fromJson(line, &err);
-    if (err.error != QJsonParseError::NoError)
-        return Error("not JSON: " + err.errorString());
-    if (!doc.isObject())
-        return Error("expected a JSON object");
-    const QJsonObject req = doc.object();
+    return v.isUndefined() || v.isNull();
+}
+
+QString TextOf(const QJsonObject& o, const char* key, const QString& where)
+{
+    const QJsonValue v = o.value(QLatin1String(key));
+    if (Absent(v))
+        return {};
+    if (!v.isString())
+        throw Malformed{QStringLiteral("\"%1%2\" must be a string").arg(where, QLatin1String(key))};
+    return v.toString();
+}
+
+bool FlagOf(const QJsonObject& o, const char* key, const QString& where)
+{
+    const QJsonValue v = o.value(QLatin1String(key));
+    if (Absent(v))
+        return false;
+    if (!v.isBool())
+        throw Malformed{QStringLiteral("\"%1%2\" must be true or false").arg(where, QLatin1String(key))};
+    return v.toBool();
+}
+
+QJsonObject ObjectOf(const QJsonValue& v, const QString& where)
+{
+    if (Absent(v))
+        return {};
+    if (!v.isObject())
+        throw Malformed{QStringLiteral("\"%1\" must be an object").arg(where)};
+    return v.toObject();
+}
+
+QJsonArray ArrayOf(const QJsonObject& o, const char* key, const QString& where)
+{
+    const QJsonValue v = o.value(QLatin1String(key));
+    if (Absent(v))
+        return {};
+    if (!v.isArray())
+        throw Malformed{QStringLiteral("\"%1%2\" must be a list").arg(where, QLatin1String(key))};
+    return v.toArray();
+}
+
+qint64 IntegerOf(const QJsonValue& v, const QString& where)
+{
+    const double d = v.toDouble();
+    // Beyond 2^53 a JSON number no longer says which integer it is.
+    if (!v.isDouble() || d != std::trunc(d) || std::fabs(d) > 9007199254740992.0)
+        throw Malformed{QStringLiteral("\"%1\" must be an integer").arg(where)};
+    return v.toInteger();
+}
+
+CheckedForm FormOf(const QJsonObject& req, const char* key)
+{
+    const QString where = QLatin1String(key);
+    const QJsonObject o = ObjectOf(req.value(where), where);
+    CheckedForm form;
+    form.action = TextOf(o, "action", where + u'.');
+    form.templateData = TextOf(o, "template", where + u'.');
+    form.success = TextOf(o, "success", where + u'.');
+    const QJsonArray fields = ArrayOf(o, "fields", where + u'.');
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        const QString at = QStringLiteral("%1.fields[%2]").arg(where).arg(i);
+        if (!fields[i].isObject())
+            throw Malformed{QStringLiteral("\"%1\" must be an object").arg(at)};
+        const QJsonObject f = fields[i].toObject();
+        const QString prefix = at + u'.';
+        CheckedField field;
+        field.name = TextOf(f, "name", prefix);
+        field.id = TextOf(f, "id", prefix);
+        field.type = TextOf(f, "type", prefix);
+        field.readonly = FlagOf(f, "readonly", prefix);
+        field.value = TextOf(f, "value", prefix);
+        if (!Absent(f.value("reloaded")))
+            field.reloaded = TextOf(f, "reloaded", prefix);
+        field.typed = FlagOf(f, "typed", prefix);
+        field.caption = TextOf(f, "caption", prefix);
+        field.imageNear = TextOf(f, "image_near", prefix);
+        form.fields.push_back(std::move(field));
+    }
+    return form;
+}
+
+CheckInput CheckInputOf(const QJsonObject& req)
+{
+    CheckInput in;
+    in.login = FormOf(req, "login");
+    in.publish = FormOf(req, "publish");
+    const QJsonArray mapped = ArrayOf(req, "mapped", {});
+    for (qsizetype i = 0; i < mapped.size(); ++i) {
+        const QJsonArray row = mapped[i].toArray();
+        if (!mapped[i].isArray() || row.size() != 3 || !row[0].isString() || !row[1].isString() ||
+            !row[2].isString())
+            throw Malformed{QStringLiteral("\"mapped[%1]\" must be [name, value, token] of strings").arg(i)};
+        in.mapped.push_back({row[0].toString(), row[1].toString(), row[2].toString()});
+    }
+    const QJsonObject site = ObjectOf(req.value("site"), QStringLiteral("site"));
+    in.asp = TextOf(site, "asp", QStringLiteral("site."));
+    in.xxfburl = TextOf(site, "xxfburl", QStringLiteral("site."));
+    const QJsonArray stored = ArrayOf(req, "stored", {});
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        const QString at = QStringLiteral("stored[%1]").arg(i);
+        if (!stored[i].isObject())
+            throw Malformed{QStringLiteral("\"%1\" must be an object").arg(at)};
+        const QJsonObject s = stored[i].toObject();
+        if (Absent(s.value("id")))
+            throw Malformed{QStringLiteral("\"%1\" has no id").arg(at)};
+        StoredSite site;
+        site.id = IntegerOf(s.value("id"), at + QStringLiteral(".id"));
+        site.name = TextOf(s, "name", at + u'.');
+        site.asp = TextOf(s, "asp", at + u'.');
+        site.xxfburl = TextOf(s, "xxfburl", at + u'.');
+        in.stored.push_back(std::move(site));
+    }
+    const QJsonValue editing = req.value("editing_id");
+    if (!Absent(editing))
+        in.editingId = IntegerOf(editing, QStringLiteral("editing_id"));
+    return in;
+}
+
+QByteArray JsonText(const QString& s)
+{
+    const QByteArray a = QJsonDocument(QJsonArray{s}).toJson(QJsonDocument::Compact);
+    return a.sliced(1, a.size() - 2);
+}
+
+// Written by hand so that each finding's keys keep the documented order.
+QByteArray CheckAnswer(const std::vector<Finding>& findings)
+{
+    QByteArray out = "{\"findings\":[";
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+        const Finding& f = findings[i];
+        if (i > 0)
+            out += ',';
+        out += "{\"kind\":\"";
+        out += CheckKindName(f.kind);
+        out += "\",\"form\":\"";
+        out += CheckedFormName(f.form);
+        out += "\",\"severity\":\"";
+        out += SeverityName(f.severity);
+        out += "\",\"fields\":[";
+        for (qsizetype k = 0; k < f.fields.size(); ++k) {
+            if (k > 0)
+                out += ',';
+            out += JsonText(f.fields[k]);
+        }
+        out += "],\"message\":";
+        out += JsonText(f.message);
+        out += '}';
+    }
+    out += "]}";
+    return out;
+}
+
+QJsonObject Handle(const QJsonObject& req)
+{
     const QString op = req.value("op").toString();
     QString text;
     if (op == "urldecode")
@@ -86,6 +242,29 @@ QJsonObject Handle(const QByteArray& line)
     return Error("unknown op: " + op);
 }
 
+QByteArray Compact(const QJsonObject& o)
+{
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+QByteArray Answer(const QByteArray& line)
+{
+    QJsonParseError err;
+    const QJsonDocument doc = QJsonDocument::fromJson(line, &err);
+    if (err.error != QJsonParseError::NoError)
+        return Compact(Error("not JSON: " + err.errorString()));
+    if (!doc.isObject())
+        return Compact(Error("expected a JSON object"));
+    const QJsonObject req = doc.object();
+    if (req.value("op").toString() != u"check")
+        return Compact(Handle(req));
+    try {
+        return CheckAnswer(RunCaptureChecks(CheckInputOf(req)));
+    } catch (const Malformed& m) {
+        return Compact(Error(m.why));
+    }
+}
+
 } // namespace
 
 int main()
@@ -95,8 +274,7 @@ int main()
     while (std::getline(std::cin, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        const QByteArray answer =
-            QJsonDocument(Handle(QByteArray::fromStdString(line))).toJson(QJsonDocument::Compact);
+        const QByteArray answer = Answer(QByteArray::fromStdString(line));
         std::fwrite(answer.constData(), 1, size_t(answer.size()), stdout);
         std::fputc('\n', stdout);
         std::fflush(stdout);
