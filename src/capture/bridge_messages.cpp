@@ -139,6 +139,110 @@ std::optional<FormEntry> Entry(const QJsonValue& v, Budget& budget)
     return e;
 }
 
+std::optional<bool> Bool(const QJsonObject& o, QLatin1StringView key)
+{
+    const QJsonValue v = o.value(key);
+    if (!v.isBool())
+        return std::nullopt;
+    return v.toBool();
+}
+
+std::optional<QStringList> Strings(const QJsonValue& v, Budget& budget)
+{
+    if (!v.isArray())
+        return std::nullopt;
+    QStringList out;
+    for (const QJsonValue& s : v.toArray()) {
+        if (!s.isString() || !budget.Take(s.toString().size()))
+            return std::nullopt;
+        out << s.toString();
+    }
+    return out;
+}
+
+bool IsAbsolute(const QString& url)
+{
+    const QUrl parsed(url, QUrl::StrictMode);
+    return parsed.isValid() && !parsed.isRelative();
+}
+
+// `described`: a field of a submitted form, which also says whether it was typed into,
+// the image next to it and its mark.
+std::optional<FormFieldMessage> FormField(const QJsonValue& v, bool described, Budget& budget)
+{
+    if (!v.isObject())
+        return std::nullopt;
+    const QJsonObject o = v.toObject();
+    FormFieldMessage f;
+    const auto name = String(o, QLatin1StringView("name"), budget);
+    const auto id = String(o, QLatin1StringView("id"), budget);
+    const auto type = String(o, QLatin1StringView("type"), budget);
+    const auto readonly = Bool(o, QLatin1StringView("readonly"));
+    const auto value = String(o, QLatin1StringView("value"), budget);
+    if (!name || !id || !type || !readonly || !value)
+        return std::nullopt;
+    f.name = *name;
+    f.id = *id;
+    f.type = *type;
+    f.readonly = *readonly;
+    f.value = *value;
+    if (!described)
+        return f;
+    const auto typed = Bool(o, QLatin1StringView("typed"));
+    const auto image = String(o, QLatin1StringView("image"), budget);
+    const auto mark = Int(o, QLatin1StringView("mark"));
+    if (!typed || !image || !mark || *mark < -1)
+        return std::nullopt;
+    f.typed = *typed;
+    f.image = *image;
+    f.mark = *mark;
+    return f;
+}
+
+std::optional<QList<FormFieldMessage>> FormFields(const QJsonValue& v, bool described, Budget& budget)
+{
+    if (!v.isArray())
+        return std::nullopt;
+    QList<FormFieldMessage> out;
+    for (const QJsonValue& f : v.toArray()) {
+        auto field = FormField(f, described, budget);
+        if (!field)
+            return std::nullopt;
+        out.append(std::move(*field));
+    }
+    return out;
+}
+
+std::optional<SubmittedFormMessage> SubmittedForm(const QJsonValue& v, Budget& budget)
+{
+    if (!v.isObject())
+        return std::nullopt;
+    const QJsonObject o = v.toObject();
+    SubmittedFormMessage m;
+    const auto page = String(o, QLatin1StringView("page"), budget);
+    const auto index = Int(o, QLatin1StringView("index"));
+    const auto action = String(o, QLatin1StringView("action"), budget);
+    auto fields = FormFields(o.value(QLatin1StringView("fields")), true, budget);
+    auto segments = Strings(o.value(QLatin1StringView("segments")), budget);
+    auto values = Strings(o.value(QLatin1StringView("values")), budget);
+    if (!page || !index || *index < 0 || !action || !fields || !segments || !values
+        || !IsAbsolute(*page) || !IsAbsolute(*action))
+        return std::nullopt;
+    // A mark names a value, and the markup has one segment more than there are values.
+    if (segments->isEmpty() ? !values->isEmpty() : values->size() != segments->size() - 1)
+        return std::nullopt;
+    for (const FormFieldMessage& f : *fields)
+        if (f.mark >= values->size())
+            return std::nullopt;
+    m.page = *page;
+    m.index = *index;
+    m.action = *action;
+    m.fields = std::move(*fields);
+    m.segments = std::move(*segments);
+    m.values = std::move(*values);
+    return m;
+}
+
 BridgeMessage Submit(const QJsonObject& o, Budget& budget)
 {
     SubmitMessage m;
@@ -148,8 +252,7 @@ BridgeMessage Submit(const QJsonObject& o, Budget& budget)
     const QJsonValue entries = o.value(QLatin1StringView("entries"));
     if (!url || !enctype || !charset || !entries.isArray())
         return {};
-    const QUrl parsed(*url, QUrl::StrictMode);
-    if (!parsed.isValid() || parsed.isRelative())
+    if (!IsAbsolute(*url))
         return {};
     m.url = *url;
     m.enctype = FormEnctypeFromAttribute(*enctype);
@@ -159,6 +262,11 @@ BridgeMessage Submit(const QJsonObject& o, Budget& budget)
         if (!e)
             return {};
         m.entries.append(std::move(*e));
+    }
+    if (o.contains(QLatin1StringView("form"))) {
+        m.form = SubmittedForm(o.value(QLatin1StringView("form")), budget);
+        if (!m.form)
+            return {};
     }
     return m;
 }
@@ -189,6 +297,25 @@ BridgeMessage ParseBridgeMessage(const QJsonValue& message)
         return PongMessage{*id};
     }
     return {};
+}
+
+std::optional<FormReadingMessage> ParseFormReading(const QJsonValue& message)
+{
+    if (!message.isObject())
+        return std::nullopt;
+    const QJsonObject o = message.toObject();
+    Budget budget;
+    FormReadingMessage m;
+    const auto page = String(o, QLatin1StringView("page"), budget);
+    const QJsonValue action = o.value(QLatin1StringView("action"));
+    auto fields = FormFields(o.value(QLatin1StringView("fields")), false, budget);
+    if (!page || !fields || !(action.isNull() || action.isString()))
+        return std::nullopt;
+    m.page = *page;
+    if (action.isString())
+        m.action = action.toString();
+    m.fields = std::move(*fields);
+    return m;
 }
 
 void FieldSnapshots::Apply(const MarkupMessage& m)

@@ -45,12 +45,45 @@ struct FieldMessage {
     QList<QPair<int, QString>> values; // earlier inputs whose values changed
 };
 
+// One field of a form as the page script describes it.
+struct FormFieldMessage {
+    QString name;
+    QString id;
+    QString type;  // the type attribute as written, "textarea" or "select"
+    bool readonly = false;
+    QString value; // its current value
+    bool typed = false;
+    QString image; // the absolute address of an image next to it, or empty
+    int mark = -1; // its place among the marks of the markup; -1: not marked
+};
+
+// The form a submission comes from. The markup is the form's document body split at a
+// mark in the value attribute of every input, textarea and select (see PageMarkup);
+// `values` holds what each mark stands for when it is not the field being labelled.
+struct SubmittedFormMessage {
+    QString page;
+    int index = -1;
+    QString action;
+    QList<FormFieldMessage> fields;
+    QStringList segments; // empty when the page was too large to send
+    QStringList values;
+};
+
 // A form being submitted with a body (POST).
 struct SubmitMessage {
     QString url;
     FormEnctype enctype = FormEnctype::UrlEncoded;
     QString charset;
     QList<FormEntry> entries;
+    std::optional<SubmittedFormMessage> form; // absent when the page could not say
+};
+
+// What the reading script found in a page loaded again: the address of its document and
+// the form at the place asked for (no action when there is none).
+struct FormReadingMessage {
+    QString page;
+    std::optional<QString> action;
+    QList<FormFieldMessage> fields;
 };
 
 // The page was too large to be read; the operator is told.
@@ -65,6 +98,9 @@ using BridgeMessage = std::variant<std::monostate, HelloMessage, MarkupMessage, 
 
 // std::monostate for anything malformed, unknown or too large.
 BridgeMessage ParseBridgeMessage(const QJsonValue& message);
+
+// The answer of the reading script, as strictly; nothing when malformed.
+std::optional<FormReadingMessage> ParseFormReading(const QJsonValue& message);
 
 // The markup of the documents of one page, and the snapshots taken from it.
 class FieldSnapshots {

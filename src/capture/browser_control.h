@@ -5,6 +5,8 @@
 
 #include "capture/bridge_constants.h"
 #include "capture/field_tracking.h"
+#include "capture/operator_error.h"
+#include "capture/submitted_form.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,10 +15,26 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QWidget;
 
 namespace sitecapture {
+
+// A POST to send once more, byte for byte.
+struct ReplayRequest {
+    QString action;
+    QByteArray body;
+    QString contentType;
+};
+
+struct ReplayResponse {
+    int status = 0; // the HTTP status of the last response (after redirects); 0: not told
+    QString url;    // the address that answered
+    // The response's document, decoded in its charset and written out as markup: the
+    // page's text and tags as parsed (scripts not run), not its bytes.
+    QString text;
+};
 
 // The browser's three events. Raised on the user-interface thread; each is handled to
 // completion before the browser goes on.
@@ -56,6 +74,38 @@ public:
     // An empty message to the page's script and back; `answered` runs when the reply
     // arrives, never if the page cannot talk yet. For measurements and readiness.
     virtual void Ping(std::function<void()> answered) = 0;
+
+    // The submission the last BeforeNavigate2 with a body carried: read it while handling
+    // that event, as ActiveField() during CommandStateChange. Navigations without a body
+    // leave it as it is; nothing before the first submission.
+    virtual std::optional<CapturedSubmission> LastSubmission() const = 0;
+
+    // Background work in hidden pages of the same profile (same cookies), never in the
+    // operator's view; no page script of the tool runs there and nothing there raises the
+    // events above. Each call returns a number for Cancel and answers once, asynchronously
+    // (never inside the call), unless cancelled or the browser is destroyed first: then it
+    // never answers. Failures are OperatorErrors: ErrorKind::Refused when nothing was
+    // requested, TimedOut after 30 s, NotChecked when a reloaded page could not be read,
+    // Failed when a replay got no answer from the site.
+    static constexpr int kBackgroundTimeoutMs = 30000;
+
+    // Loads `form.pageUrl` once more, that address only (http or https, a page this browser
+    // submitted a form from, no redirect), and answers the fields of the form at the same
+    // place with the same action: name, id, type, readonly and value (the page's own
+    // scripts have run; line breaks as submitted). A page that navigates away, closes
+    // itself or ends meanwhile, or holds no such form, answers NotChecked.
+    virtual int ReloadForm(const FormPlace& form,
+                           std::function<void(Result<std::vector<CheckedField>>)> answered) = 0;
+
+    // POSTs the body with the content type to the action (http or https, an action this
+    // browser captured a submission to) and answers the response once loaded; server
+    // redirects are followed. The response's scripts do not run, and it can neither open
+    // windows, navigate further, download nor reach the tool.
+    virtual int Replay(const ReplayRequest& request,
+                       std::function<void(Result<ReplayResponse>)> answered) = 0;
+
+    // Stops a reload or replay; its answer never comes. Unknown or finished numbers are ignored.
+    virtual void Cancel(int request) = 0;
 };
 
 class BrowserFactory {
@@ -68,5 +118,6 @@ public:
 
 } // namespace sitecapture
 
-#define SITECAPTURE_BROWSER_FACTORY_IID "org.sitecapture.BrowserFactory/1"
+// The number changes with the interface, so that a plugin built against another one is refused.
+#define SITECAPTURE_BROWSER_FACTORY_IID "org.sitecapture.BrowserFactory/2"
 Q_DECLARE_INTERFACE(sitecapture::BrowserFactory, SITECAPTURE_BROWSER_FACTORY_IID)

@@ -151,6 +151,19 @@ QByteArray EncodeFormBody(const QList<FormEntry>& entries, FormEnctype enctype,
     return UrlEncodedBody(entries, charset);
 }
 
+QString FormContentType(FormEnctype enctype, QByteArrayView boundary)
+{
+    switch (enctype) {
+    case FormEnctype::Multipart:
+        return QStringLiteral("multipart/form-data; boundary=") + QString::fromLatin1(boundary);
+    case FormEnctype::TextPlain:
+        return QStringLiteral("text/plain");
+    case FormEnctype::UrlEncoded:
+        break;
+    }
+    return QStringLiteral("application/x-www-form-urlencoded");
+}
+
 QByteArray NewMultipartBoundary()
 {
     static constexpr char kChars[] =

@@ -36,6 +36,9 @@ QString NormalizeLineBreaks(QStringView text);
 QByteArray EncodeFormBody(const QList<FormEntry>& entries, FormEnctype enctype,
                           const FormCharset& charset, QByteArrayView boundary = {});
 
+// The Content-Type header sent with such a body; `boundary` is the one in a multipart body.
+QString FormContentType(FormEnctype enctype, QByteArrayView boundary);
+
 // A fresh multipart boundary of the form the browser uses.
 QByteArray NewMultipartBoundary();
 

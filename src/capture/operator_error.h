@@ -18,6 +18,9 @@ enum class ErrorKind {
     RowVanished,       // the edited row is no longer there
     Failed,            // anything else the engine or the file system reports
     BrowserUnavailable, // the embedded browser's plugin could not be loaded
+    Refused,           // a reload or replay the browser would not make; nothing was sent
+    TimedOut,          // the site did not answer a reload or replay in time
+    NotChecked,        // the page loaded again could not be read for the form in question
 };
 
 struct OperatorError {

@@ -51,7 +51,20 @@ INSTANTIATE_TEST_SUITE_P(
         DropCase{"submit to a relative address", R"({"kind":"submit","url":"/post","enctype":"","charset":"gbk","entries":[]})"},
         DropCase{"submit with an entry without value", R"({"kind":"submit","url":"http://a/","enctype":"","charset":"gbk","entries":[{"name":"a"}]})"},
         DropCase{"submit with bad base64", R"({"kind":"submit","url":"http://a/","enctype":"","charset":"gbk","entries":[{"name":"f","file":{"name":"x","type":"","data":"@@@"}}]})"},
-        DropCase{"pong without id", R"({"kind":"pong"})"}));
+        DropCase{"pong without id", R"({"kind":"pong"})"},
+        DropCase{"submit whose form is text", R"({"kind":"submit","url":"http://a/","enctype":"","charset":"gbk","entries":[],"form":"x"})"},
+        DropCase{"submit whose form is on a relative page", R"({"kind":"submit","url":"http://a/","enctype":"","charset":"gbk","entries":[],)"
+                 R"("form":{"page":"/f.html","index":0,"action":"http://a/","fields":[],"segments":[],"values":[]}})"},
+        DropCase{"submit whose form has no place", R"({"kind":"submit","url":"http://a/","enctype":"","charset":"gbk","entries":[],)"
+                 R"("form":{"page":"http://a/f.html","index":-1,"action":"http://a/","fields":[],"segments":[],"values":[]}})"},
+        DropCase{"submit whose field does not say if it was typed", R"({"kind":"submit","url":"http://a/","enctype":"","charset":"gbk","entries":[],)"
+                 R"("form":{"page":"http://a/f.html","index":0,"action":"http://a/","segments":["a","b"],"values":[""],)"
+                 R"("fields":[{"name":"n","id":"","type":"","readonly":false,"value":"","image":"","mark":0}]}})"},
+        DropCase{"submit whose field's mark names no value", R"({"kind":"submit","url":"http://a/","enctype":"","charset":"gbk","entries":[],)"
+                 R"("form":{"page":"http://a/f.html","index":0,"action":"http://a/","segments":["a","b"],"values":[""],)"
+                 R"("fields":[{"name":"n","id":"","type":"","readonly":false,"value":"","typed":true,"image":"","mark":1}]}})"},
+        DropCase{"submit whose markup and values disagree", R"({"kind":"submit","url":"http://a/","enctype":"","charset":"gbk","entries":[],)"
+                 R"("form":{"page":"http://a/f.html","index":0,"action":"http://a/","fields":[],"segments":["a","b"],"values":[]}})"}));
 
 TEST(BridgeMessages, OversizedMarkupIsDropped)
 {

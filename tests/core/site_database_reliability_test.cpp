@@ -39,6 +39,9 @@ QString CauseWord(ErrorKind f)
     case ErrorKind::RowVanished: return u"已不在"_qs;
     case ErrorKind::Failed: return u"出错"_qs;
     case ErrorKind::BrowserUnavailable: return u"浏览器"_qs;
+    case ErrorKind::Refused: return u"只能"_qs;
+    case ErrorKind::TimedOut: return u"秒内没有回应"_qs;
+    case ErrorKind::NotChecked: return u"无法检查"_qs;
     }
     return {};
 }

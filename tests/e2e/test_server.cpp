@@ -91,6 +91,11 @@ void TestServer::ServeHtml(const QByteArray& path, const QByteArray& charset, co
     Serve(path, "text/html; charset=" + charset, AsciiHtml(html).toLatin1());
 }
 
+void TestServer::Handle(const QByteArray& path, std::function<Response(const Request&)> handler)
+{
+    handlers_.insert(path, std::move(handler));
+}
+
 const Request* TestServer::Last(const QByteArray& method, const QByteArray& path) const
 {
     for (qsizetype i = requests_.size() - 1; i >= 0; --i)
@@ -107,6 +112,16 @@ const Request* TestServer::WaitFor(const QByteArray& method, const QByteArray& p
 
 void TestServer::Answer(QTcpSocket* socket, const Request& request)
 {
+    if (const auto handler = handlers_.find(request.Path()); handler != handlers_.end()) {
+        const Response r = (*handler)(request);
+        if (r.hold)
+            return;
+        socket->write("HTTP/1.1 " + QByteArray::number(r.status) + " Answer\r\nContent-Type: " + r.contentType
+                      + "\r\nContent-Length: " + QByteArray::number(r.body.size()) + "\r\n" + r.headers
+                      + "Cache-Control: no-store\r\nConnection: close\r\n\r\n" + r.body);
+        socket->disconnectFromHost();
+        return;
+    }
     Resource res = resources_.value(request.Path());
     if (res.body.isEmpty()) {
         res.contentType = "text/html; charset=utf-8";

@@ -21,6 +21,15 @@ struct Request {
     QByteArray Path() const { return target.left(target.indexOf('?') < 0 ? target.size() : target.indexOf('?')); }
 };
 
+// What a handler answers; `hold` leaves the request without an answer.
+struct Response {
+    int status = 200;
+    QByteArray contentType = "text/html; charset=utf-8";
+    QByteArray body;
+    QByteArray headers; // more header lines, each ending in CR LF
+    bool hold = false;
+};
+
 class TestServer : public QObject {
     Q_OBJECT
 public:
@@ -34,6 +43,8 @@ public:
     // An HTML page written as ASCII: every other character becomes a numeric entity, so the
     // bytes are the same in every charset and the declared charset alone decides.
     void ServeHtml(const QByteArray& path, const QByteArray& charset, const QString& html);
+    // Answers every request for `path` (the query ignored) as the handler says.
+    void Handle(const QByteArray& path, std::function<Response(const Request&)> handler);
 
     const QList<Request>& Requests() const { return requests_; }
     // The last request for a path (query ignored) with the method, or nullptr.
@@ -50,6 +61,7 @@ private:
     };
     QTcpServer server_;
     QHash<QByteArray, Resource> resources_;
+    QHash<QByteArray, std::function<Response(const Request&)>> handlers_;
     QList<Request> requests_;
 };
 

@@ -1,5 +1,6 @@
 #include "capture/bridge_messages.h"
 #include "capture/form_encoding.h"
+#include "capture/submitted_form.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -48,7 +49,8 @@ void CheckBody(const SubmitMessage& m, const QByteArray& body)
 
 // Input: JSON, one message or an array of them, as the page script would send them. Each
 // goes through the parser; markup and fields through the snapshot store, submissions
-// through the body encoder and the matcher.
+// through the body encoder and the matcher, their forms through the captions; and through
+// the parser of a reloaded form's reading.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
@@ -61,6 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SubmissionMatcher matcher;
     qint64 now = 0;
     for (const QJsonValue& v : messages) {
+        if (const auto reading = ParseFormReading(v))
+            (void)ReadFields(reading->fields);
         const BridgeMessage message = ParseBridgeMessage(v);
         if (const auto* markup = std::get_if<MarkupMessage>(&message)) {
             snapshots.Apply(*markup);
@@ -81,6 +85,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (early || paired != body)
                 std::abort();
             now += 2;
+            // every described field comes out, its caption cut from the page's own markup
+            if (submit->form && DescribedFields(*submit->form).size() != std::size_t(submit->form->fields.size()))
+                std::abort();
         } else if (std::holds_alternative<HelloMessage>(message)) {
             snapshots.Clear();
         }

@@ -5,8 +5,10 @@
 #include "capture/browser_control.h"
 
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <memory>
 
 namespace sitecapture {
@@ -22,6 +24,31 @@ public:
     std::optional<FieldSnapshot> ActiveField() const override { return field; }
     void HighlightActiveField() override { ++highlights; }
     void Ping(std::function<void()> answered) override { answered(); }
+    std::optional<CapturedSubmission> LastSubmission() const override { return submission; }
+
+    // Background work is held until the test answers it (AnswerReload, AnswerReplay), or
+    // answered on the next turn of the event loop with reloadAnswer/replayAnswer when set.
+    int ReloadForm(const FormPlace& form,
+                   std::function<void(Result<std::vector<CheckedField>>)> answered) override
+    {
+        reloads.push_back({++lastRequest, form, std::move(answered)});
+        if (reloadAnswer)
+            AnswerLater([this, id = lastRequest] { AnswerReload(*reloadAnswer, id); });
+        return lastRequest;
+    }
+    int Replay(const ReplayRequest& request, std::function<void(Result<ReplayResponse>)> answered) override
+    {
+        replays.push_back({++lastRequest, request, std::move(answered)});
+        if (replayAnswer)
+            AnswerLater([this, id = lastRequest] { AnswerReplay(*replayAnswer, id); });
+        return lastRequest;
+    }
+    void Cancel(int request) override
+    {
+        cancelled << request;
+        std::erase_if(reloads, [request](const auto& r) { return r.id == request; });
+        std::erase_if(replays, [request](const auto& r) { return r.id == request; });
+    }
 
     // The page: the operator focuses or edits a field, submits a form, the status changes.
     void Focus(const FieldSnapshot& f)
@@ -30,13 +57,52 @@ public:
         events_.CommandStateChange();
     }
     void Submit(const QString& url, const QByteArray& body) { events_.BeforeNavigate2(url, body); }
+    // A submission the page described, raised as the browser raises it.
+    void Submit(const CapturedSubmission& s)
+    {
+        submission = s;
+        events_.BeforeNavigate2(s.action, s.body);
+    }
     void Status(const QString& text) { events_.StatusTextChange(text); }
 
+    // Answers the reload or replay `id` (0: the oldest) if it still waits; false if not.
+    bool AnswerReload(const Result<std::vector<CheckedField>>& answer, int id = 0) { return Answer(reloads, answer, id); }
+    bool AnswerReplay(const Result<ReplayResponse>& answer, int id = 0) { return Answer(replays, answer, id); }
+
+    template <class Request, class Answer>
+    struct Waiting {
+        int id = 0;
+        Request request;
+        std::function<void(Answer)> answered;
+    };
+
     std::optional<FieldSnapshot> field;
+    std::optional<CapturedSubmission> submission;
     QStringList navigated;
     int highlights = 0;
+    std::vector<Waiting<FormPlace, Result<std::vector<CheckedField>>>> reloads;
+    std::vector<Waiting<ReplayRequest, Result<ReplayResponse>>> replays;
+    std::optional<Result<std::vector<CheckedField>>> reloadAnswer;
+    std::optional<Result<ReplayResponse>> replayAnswer;
+    QList<int> cancelled;
+    int lastRequest = 0;
 
 private:
+    template <class List, class Value>
+    static bool Answer(List& list, const Value& answer, int id)
+    {
+        auto it = std::find_if(list.begin(), list.end(), [id](const auto& r) { return id == 0 || r.id == id; });
+        if (it == list.end())
+            return false;
+        auto answered = std::move(it->answered);
+        list.erase(it);
+        answered(answer);
+        return true;
+    }
+
+    // On the next turn of the event loop, as the real browser answers at the earliest.
+    void AnswerLater(std::function<void()> answer) { QTimer::singleShot(0, view_.get(), std::move(answer)); }
+
     BrowserEvents& events_;
     QString tag_ = QStringLiteral("0");
     std::unique_ptr<QWidget> view_;

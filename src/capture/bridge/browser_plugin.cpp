@@ -29,10 +29,15 @@ public:
     std::unique_ptr<BrowserControl> CreateBrowser(BrowserEvents& events) override
     {
         if (scripts_.isolated.isEmpty()) {
+            const QString formFields = ReadResource(QStringLiteral(":/sitecapture/bridge/form_fields.js"));
+            const auto withFormFields = [&formFields](QString script) {
+                return script.replace(QStringLiteral("@FORM_FIELDS_JS@"), formFields);
+            };
             // The web channel library ships inside Qt WebEngine itself.
-            scripts_.isolated = ReadResource(QStringLiteral(":/qtwebchannel/qwebchannel.js"))
-                + u'\n' + ReadResource(QStringLiteral(":/sitecapture/bridge/page_script.js"));
+            scripts_.isolated = ReadResource(QStringLiteral(":/qtwebchannel/qwebchannel.js")) + u'\n'
+                + withFormFields(ReadResource(QStringLiteral(":/sitecapture/bridge/page_script.js")));
             scripts_.mainWorld = ReadResource(QStringLiteral(":/sitecapture/bridge/main_world_hook.js"));
+            scripts_.reading = withFormFields(ReadResource(QStringLiteral(":/sitecapture/bridge/read_form.js")));
         }
         return std::make_unique<WebEngineBrowser>(events, scripts_);
     }

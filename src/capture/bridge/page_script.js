@@ -4,9 +4,9 @@
 // documents to it, because the channel only reaches the top frame.
 //
 // It reports three things: the focused element after every focus change or edit (with
-// the markup the label rules read), each form submission with its entry list, and the
-// answer to a ping. It paints a field yellow when the tool asks, and never otherwise
-// changes the page.
+// the markup the label rules read), each form submission with its entry list and a
+// description of its form, and the answer to a ping. It paints a field yellow when the
+// tool asks, and never otherwise changes the page.
 (function () {
   'use strict';
 
@@ -18,6 +18,11 @@
   // Labels of the replacement encoding: a form given one is sent in UTF-8.
   const REPLACEMENT_LABELS = new Set(['csiso2022kr', 'hz-gb-2312', 'iso-2022-cn', 'iso-2022-cn-ext',
                                       'iso-2022-kr', 'replacement']);
+  // Fields that an image may stand next to; hidden fields and buttons do not count.
+  const ENTRY_FIELDS = 'input:not([type=hidden i]):not([type=submit i]):not([type=button i])' +
+                       ':not([type=reset i]):not([type=image i]),textarea,select';
+
+@FORM_FIELDS_JS@
 
   let topWindow = null;
   try {
@@ -60,6 +65,23 @@
     return n;
   }
 
+  // The form's description within `room` characters: without its markup (and so without
+  // captions) if need be, or not at all.
+  function fitForm(form, room) {
+    if (!form) return null;
+    const sum = (list) => list.reduce((n, s) => n + s.length, 0);
+    const markup = sum(form.segments) + sum(form.values);
+    const rest = form.page.length + form.action.length +
+                 form.fields.reduce((n, f) => n + f.name.length + f.id.length + f.type.length +
+                                              f.value.length + f.image.length, 0);
+    if (rest + markup <= room) return form;
+    if (rest <= room) {
+      const fields = form.fields.map((f) => Object.assign({}, f, {mark: -1}));
+      return Object.assign({}, form, {fields, segments: [], values: []});
+    }
+    return null;
+  }
+
   class Engine {
     constructor() {
       this.docs = new WeakMap();
@@ -68,6 +90,8 @@
       // Handles of an earlier page of the same view never name an element of this one.
       this.nextHandle = 1 + Math.floor(Math.random() * 1e9);
       this.painted = new WeakMap();
+      // Fields the operator typed into (text entered by keys, an input method or a paste).
+      this.typed = new WeakSet();
       this.queue = [];
       this.bridge = null;
       // Markup is serialised from a copy in a document without a window: nothing in the
@@ -108,6 +132,10 @@
       };
       for (const type of ['focusin', 'input', 'change', 'keyup', 'mouseup'])
         doc.addEventListener(type, activity, true);
+      // Only an InputEvent has an input type: a select's input event is a plain Event.
+      doc.addEventListener('input', (e) => {
+        if (e.isTrusted && typeof e.inputType === 'string') this.typed.add(e.target);
+      }, true);
       // Focus that moves into a frame leaves only a blur behind in this window.
       win.addEventListener('blur', (e) => {
         if (e.isTrusted && e.target === win) setTimeout(() => this.onActivity(doc), 0);
@@ -287,6 +315,8 @@
       // window, or on the next task if the page stopped the event on its way there.
       const submission = this.describeSubmission(pending.form, pending.submitter);
       if (!submission) return;
+      // The fields as they are submitted, before any later listener changes them.
+      submission.form = this.describeForm(st, pending.form);
       const formData = e.formData;
       let done = false;
       const finish = () => {
@@ -323,14 +353,7 @@
     // The address as the engine resolves it: relative to the document's base, the query in
     // the document's own encoding (new URL() would always use UTF-8).
     resolve(doc, action) {
-      if (!action) return doc.URL;
-      const a = doc.createElement('a');
-      a.setAttribute('href', action);
-      try {
-        return new URL(a.href).href;
-      } catch (e) {
-        return null;
-      }
+      return resolveAddress(doc, action);
     }
 
     // Action, enctype and charset of a POST submission; nothing for any other method.
@@ -356,6 +379,86 @@
       return {url, enctype, charset: this.charsetOf(doc, form)};
     }
 
+    // --- the submitted form, for the checks ----------------------------------------------
+
+    // Where the form stands, and each field with the image next to it and its mark in the
+    // markup the caption is cut from.
+    describeForm(st, form) {
+      const doc = form.ownerDocument;
+      const index = Array.prototype.indexOf.call(formsOf(doc), form);
+      const action = actionOf(form);
+      if (index < 0 || !action) return null;
+      const marked = this.markFields(st, doc);
+      const fields = fieldsOf(form).map((el) => {
+        const f = fieldOf(el);
+        f.typed = this.typed.has(el);
+        f.image = this.imageNear(el);
+        const mark = marked ? marked.index.get(el) : undefined;
+        f.mark = mark === undefined ? -1 : mark;
+        return f;
+      });
+      return {page: doc.URL, index, action, fields,
+              segments: marked ? marked.segments : [], values: marked ? marked.values : []};
+    }
+
+    // The body's markup cut at a mark in the value attribute of every input, textarea and
+    // select, as field tracking cuts it at the inputs'. An input's mark stands for its
+    // current value, the others' for nothing (an empty value attribute).
+    markFields(st, doc) {
+      const body = doc.body;
+      if (!body) return null;
+      const selector = 'input,textarea,select';
+      const live = Array.from(body.querySelectorAll(selector));
+      const copy = this.inert.importNode(body, true);
+      const copies = copy.querySelectorAll(selector);
+      if (copies.length !== live.length) return null;
+      const nonce = Math.random().toString(36).slice(2) + Date.now().toString(36);
+      const mark = (i) => '\uE000' + nonce + ':' + i + '\uE001';
+      copies.forEach((c, i) => c.setAttribute('value', mark(i)));
+      this.unpaint(st, body, copy);
+      const html = copy.innerHTML;
+      const segments = [];
+      let from = 0;
+      for (let i = 0; i < live.length; ++i) {
+        const at = html.indexOf(mark(i), from);
+        if (at < 0) return null;
+        segments.push(html.slice(from, at));
+        from = at + mark(i).length;
+      }
+      segments.push(html.slice(from));
+      const index = new Map();
+      live.forEach((el, i) => index.set(el, i));
+      return {segments, values: live.map((el) => (el.localName === 'input' ? text(el.value) : '')), index};
+    }
+
+    // The address of an image next to the field: the element right after it or right
+    // before it (line breaks skipped) if it is or holds an image and no field, else the
+    // first image of the closest cell, row or box around it that holds no other field.
+    imageNear(el) {
+      const isImage = (n) => n.localName === 'img' && !!attributeOf(n, 'src');
+      const firstImage = (n) => Array.from(n.getElementsByTagName('img')).find(isImage) || null;
+      const holdsField = (n) => n.matches(ENTRY_FIELDS) || !!n.querySelector(ENTRY_FIELDS);
+      const sibling = (n, step) => {
+        do n = n[step]; while (n && n.localName === 'br');
+        return n;
+      };
+      for (const step of ['nextElementSibling', 'previousElementSibling']) {
+        const n = sibling(el, step);
+        if (!n || holdsField(n)) continue;
+        const img = isImage(n) ? n : firstImage(n);
+        if (img) return text(img.src);
+      }
+      const stops = new Set(['form', 'body', 'html', 'table', 'tbody', 'thead', 'tfoot']);
+      let box = el.parentElement;
+      for (let depth = 0; box && depth < 4 && !stops.has(box.localName); ++depth, box = box.parentElement) {
+        if (Array.prototype.some.call(box.querySelectorAll(ENTRY_FIELDS), (f) => f !== el)) break;
+        const img = firstImage(box);
+        if (img) return text(img.src);
+        if (box.localName === 'tr') break;
+      }
+      return '';
+    }
+
     reportSubmission(submission, formData) {
       const {url, enctype, charset} = submission;
       const entries = [];
@@ -372,8 +475,15 @@
         }
       }
       const done = () => {
-        if (charsLength(entries) > MAX_CHARS) this.send({kind: 'oversize'});
-        else this.send({kind: 'submit', url, enctype, charset, entries});
+        const used = url.length + enctype.length + charset.length + charsLength(entries);
+        if (used > MAX_CHARS) {
+          this.send({kind: 'oversize'});
+          return;
+        }
+        const message = {kind: 'submit', url, enctype, charset, entries};
+        const form = fitForm(submission.form, MAX_CHARS - used);
+        if (form) message.form = form;
+        this.send(message);
       };
       const multipart = enctype.toLowerCase() === 'multipart/form-data';
       if (!multipart || files.length === 0) {

@@ -6,12 +6,15 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QSet>
 #include <QString>
+#include <QWebEngineScript>
 
 #include <map>
 #include <memory>
 #include <vector>
 
+class QWebEngineLoadingInfo;
 class QWebEnginePage;
 class QWebEngineProfile;
 class QWebEngineView;
@@ -22,12 +25,13 @@ namespace sitecapture {
 struct BridgeScripts {
     QString isolated;  // the web channel library and the page script
     QString mainWorld; // the form.submit() hook
+    QString reading;   // reads a form of a page loaded again; @FORM_INDEX@ still in it
 };
 
 class WebEngineBrowser final : public QObject, public BrowserControl {
     Q_OBJECT
 public:
-    WebEngineBrowser(BrowserEvents& events, const BridgeScripts& scripts);
+    WebEngineBrowser(BrowserEvents& events, BridgeScripts scripts);
     ~WebEngineBrowser() override;
 
     QWidget* Widget() override;
@@ -37,12 +41,20 @@ public:
     std::optional<FieldSnapshot> ActiveField() const override { return active_; }
     void HighlightActiveField() override;
     void Ping(std::function<void()> answered) override;
+    std::optional<CapturedSubmission> LastSubmission() const override { return lastSubmission_; }
+    int ReloadForm(const FormPlace& form,
+                   std::function<void(Result<std::vector<CheckedField>>)> answered) override;
+    int Replay(const ReplayRequest& request, std::function<void(Result<ReplayResponse>)> answered) override;
+    void Cancel(int request) override;
 
 private:
     class Page;
+    class HiddenPage;
     class Requests;
     struct Tab;
+    struct Job;
     friend class Page;
+    friend class HiddenPage;
 
     Tab& OpenTab();
     QWebEnginePage* OpenWindow();
@@ -53,17 +65,35 @@ private:
     void OnFrameRequest(const QUrl& url, bool formSubmission, const QByteArray& method);
     void OnField(Tab& tab, const FieldMessage& m);
     void OnSubmit(const SubmitMessage& m);
+    void RaiseSubmission(const QUrl& url, const QByteArray& body);
+
+    // Background work: each job loads one hidden page and ends with one answer.
+    Job& StartJob(int id, const QUrl& address, bool javascript, bool followRedirects,
+                  std::function<void(const OperatorError&)> failed);
+    // An answer for a job that never started: delivered like any other.
+    void Refuse(int id, std::function<void(const OperatorError&)> failed, const QString& address,
+                const QString& message);
+    void Fail(int id, ErrorKind kind, const QString& message);
+    void Finish(int id, std::function<void()> answer);
+    void EndJob(std::unique_ptr<Job> job);
+    void OnReloadLoaded(int id, bool ok);
+    void OnReplayLoaded(int id, const QWebEngineLoadingInfo& info);
+    void Deliver(int id, std::function<void()> answer);
     void OnLink(const QString& url);
     void Status(const QString& text);
 
     BrowserEvents& events_;
+    BridgeScripts scripts_;
+    QList<QWebEngineScript> pageScripts_; // put into each tab's page, never a hidden one
     QString tag_;
-    // Destroyed in reverse: the view first, then the pages, then their profile, then what
-    // the profile reports its requests to.
+    // Destroyed in reverse: the view first, then the pages (hidden ones included), then
+    // their profile, then what the profile reports its requests to.
     std::unique_ptr<Requests> requests_;
     std::unique_ptr<QWebEngineProfile> profile_;
     std::vector<std::unique_ptr<Tab>> tabs_;
     std::vector<std::unique_ptr<Tab>> closing_;
+    std::map<int, std::unique_ptr<Job>> jobs_;
+    std::vector<std::unique_ptr<Job>> endedJobs_;
     std::unique_ptr<QWebEngineView> view_;
     Tab* current_ = nullptr;
 
@@ -76,6 +106,15 @@ private:
     std::map<int, std::function<void()>> pings_;
     QString loadingText_;
     bool loading_ = false;
+
+    // Submissions described by the page, waiting for the BeforeNavigate2 that carries
+    // their body; the last one raised; the addresses that reloads and replays may use.
+    std::vector<CapturedSubmission> described_;
+    std::optional<CapturedSubmission> lastSubmission_;
+    QSet<QByteArray> submittedPages_;
+    QSet<QByteArray> submittedActions_;
+    int nextJob_ = 0;
+    QSet<int> unanswered_; // jobs whose answer may still be delivered
 };
 
 } // namespace sitecapture
