@@ -45,7 +45,7 @@ private:
 // The statements; the select keeps the text the list and the record commands always used,
 // with the id bound instead of appended.
 constexpr char kListSql[] = "select * from main order by ID";
-constexpr char kListRowsSql[] = "select Id, engname, Name, asp from main order by ID";
+constexpr char kListRowsSql[] = "select Id, engname, Name, asp, xxfburl from main order by ID";
 constexpr char kOneSiteSql[] = "select  * from main  where id=?";
 constexpr char kDeleteSql[] = "delete from main where Id=?";
 
@@ -202,6 +202,7 @@ Result<std::vector<SiteListRow>> SiteDatabase::ListSiteRows()
         rs.ReadText(1, r.engname);
         rs.ReadText(2, r.Name);
         rs.ReadText(3, r.asp);
+        rs.ReadText(4, r.xxfburl);
     }
     if (rc != SQLITE_DONE)
         return EngineError(db_.get(), rc, DatabaseOperation::List, path_, busyTimeout_);

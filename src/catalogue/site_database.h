@@ -39,9 +39,9 @@ public:
     // texts of the earlier listing are overwritten in place where they are not shared, so a
     // rebuild does not allocate the whole table again. On failure `rows` is left incomplete.
     Status ListSitesInto(std::vector<SiteRecord>& rows);
-    // What the site list shows of every row, in ascending Id order: only the four columns it
-    // needs are read, so a hundred thousand sites list in a fraction of the full rows' time
-    // and memory.
+    // What the site list shows of every row, in ascending Id order: only the columns it needs
+    // are read, so a hundred thousand sites list in a fraction of the full rows' time and
+    // memory.
     Result<std::vector<SiteListRow>> ListSiteRows();
     // The row with this Id, or nothing when there is none.
     Result<std::optional<SiteRecord>> LoadSite(qint64 id);

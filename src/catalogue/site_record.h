@@ -56,12 +56,14 @@ struct SiteRecord {
     friend bool operator==(const SiteRecord&, const SiteRecord&) = default;
 };
 
-// What the site list shows of a row: its key and three visible columns.
+// What the site list shows of a row (its key and three visible columns), and the publish
+// page address the duplicate check compares too.
 struct SiteListRow {
     qint64 Id = 0;
     QString engname;
     QString Name;
     QString asp;
+    QString xxfburl;
     friend bool operator==(const SiteListRow&, const SiteListRow&) = default;
 };
 

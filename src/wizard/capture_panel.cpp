@@ -128,6 +128,12 @@ void CapturePanel::BeforeNavigate2(const QString& url, const QByteArray& postDat
     const std::optional<CapturedDisplay> shown = CaptureSubmission(
         int(session_.captureMode), url, postData, session_.fieldMap, captureSet_);
     if (shown) {
+        if (browser_) {
+            std::optional<CapturedSubmission>& kept = session_.captureMode == CaptureMode::LoginCapturePage
+                ? session_.loginSubmission
+                : session_.publishSubmission;
+            kept = browser_->LastSubmission();
+        }
         text1_->setText(shown->text1);
         text1_->setCursorPosition(0); // the start of a long address says most
         text4_->setPlainText(shown->text4);

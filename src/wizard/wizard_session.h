@@ -3,6 +3,7 @@
 // of the wizard window (WizardSession).
 
 #include "capture/capture_model.h"
+#include "capture/submitted_form.h"
 
 #include <QString>
 
@@ -32,6 +33,12 @@ struct WizardSession {
     std::optional<qint64> editingId;
     // The address the link test opens (Command5.Tag).
     QString linkTestAddress;
+    // The last captured submission of each form, as it left the browser, for the checks and
+    // the replay of the report page. Never stored in the site database.
+    std::optional<CapturedSubmission> loginSubmission;
+    std::optional<CapturedSubmission> publishSubmission;
+    // The login page's mapping, kept when the publish page starts on a fresh one.
+    FieldMap loginFieldMap;
 };
 
 } // namespace sitecapture

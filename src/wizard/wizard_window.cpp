@@ -6,6 +6,7 @@
 #include "wizard/control_geometry.h"
 #include "wizard/link_opener.h"
 #include "wizard/operator_message.h"
+#include "wizard/report_checks.h"
 #include "wizard/report_value_label.h"
 #include "wizard/stored_buttons.h"
 
@@ -176,6 +177,8 @@ void Form1::BuildReportPage()
     publishDataLabel_ = value("Label7");
     publishReturnLabel_ = value("Label15");
     saveButton_ = RestoreButton("Command7", frame4_);
+    checks_ = new ReportChecks(session_, frame4_);
+    connect(checks_, &ReportChecks::Status, this, [this](const QString& text) { statusBar_->showMessage(text); });
 }
 
 void Form1::ApplyStaticGeometry()
@@ -212,6 +215,9 @@ void Form1::ApplyStaticGeometry()
     Place(publishDataLabel_, {630, 5805, 9600, 840}, d);
     Place(label8_[5], {690, 6405, 1350, 180}, d);
     Place(publishReturnLabel_, {720, 6735, 9600, 180}, d);
+    // The checks take the free row above the report's first caption.
+    checks_->setGeometry(ToPixels({630, 330, 9600, 400}, d));
+    checks_->ApplyGeometry(d);
     ApplyLayout();
 }
 
@@ -368,7 +374,9 @@ void Form1::ApplyPageState(const WizardPageState& s)
     for (QLabel* label : {static_cast<QLabel*>(loginActionLabel_), static_cast<QLabel*>(loginDataLabel_),
                           static_cast<QLabel*>(publishActionLabel_), static_cast<QLabel*>(publishDataLabel_),
                           static_cast<QLabel*>(loginReturnLabel_), static_cast<QLabel*>(publishReturnLabel_)})
-        label->setToolTip(label->text());
+        // Captured data is the site's text: shown literally, never as markup.
+        label->setToolTip(label->text().isEmpty() ? QString()
+                                                  : QStringLiteral("<qt>") + label->text().toHtmlEscaped() + QStringLiteral("</qt>"));
     SetCaptureMode(s.captureMode);
 }
 
@@ -390,6 +398,7 @@ void Form1::Navigate(const QString& address)
         browser_ = std::move(created).value();
         browser_->SetTag(TagFromCaptureMode(session_.captureMode));
         panel_->SetBrowser(browser_.get());
+        checks_->SetBrowser(browser_.get());
         browserHost_->layout()->addWidget(browser_->Widget());
     }
     browser_->Navigate(address);
@@ -398,14 +407,45 @@ void Form1::Navigate(const QString& address)
 void Form1::RunStep(void (*step)(WizardPageState&))
 {
     WizardPageState s = ReadPageState();
+    const CaptureMode before = s.captureMode;
     step(s);
     ApplyPageState(s);
+    if (before != CaptureMode::ReportPage && s.captureMode == CaptureMode::ReportPage)
+        RunChecks();
+    else if (before == CaptureMode::ReportPage && s.captureMode != CaptureMode::ReportPage)
+        checks_->Stop();
     if (s.message)
         ShowOperatorMessage(this, *s.message);
-    if (s.resetFieldMap)
+    if (s.resetFieldMap) {
+        // Onward to the publish page the login's mapping is kept for the report's checks.
+        if (s.captureMode == CaptureMode::PublishCapturePage)
+            session_.loginFieldMap = session_.fieldMap;
         session_.fieldMap.ResetFieldMap();
+    }
     if (s.navigate)
         Navigate(*s.navigate);
+}
+
+void Form1::RunChecks()
+{
+    const CaptureSet& c = services_.module.captureSet;
+    auto fields = [](const std::optional<CapturedSubmission>& s) {
+        return s ? s->fields : std::vector<CheckedField>{};
+    };
+    CheckInput in;
+    in.login = {c.loginAction, c.loginData, c.loginReturn, fields(session_.loginSubmission)};
+    in.publish = {c.publishAction, c.publishData, services_.module.publishReturn, fields(session_.publishSubmission)};
+    in.mapped = MappedFields(session_.loginFieldMap, session_.fieldMap);
+    in.asp = addressEdits_[1]->text();
+    in.xxfburl = addressEdits_[0]->text();
+    // The duplicate check reads the stored sites; a database it cannot read leaves it out.
+    if (Result<std::vector<SiteListRow>> rows = services_.database.ListSiteRows()) {
+        in.stored.reserve(rows.value().size());
+        for (SiteListRow& r : rows.value())
+            in.stored.push_back({r.Id, std::move(r.Name), std::move(r.asp), std::move(r.xxfburl)});
+    }
+    in.editingId = session_.editingId.value_or(0);
+    checks_->Run(std::move(in));
 }
 
 void Form1::NextStep()

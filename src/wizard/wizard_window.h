@@ -23,6 +23,7 @@ class QStatusBar;
 namespace sitecapture {
 
 class CapturePanel;
+class ReportChecks;
 class ReportValueLabel;
 class xpcmdbutton;
 
@@ -44,6 +45,8 @@ public:
     CapturePanel& Panel() const { return *panel_; }
     // The browser once a capture page has asked for it.
     BrowserControl* Browser() const { return browser_.get(); }
+    // The report page's checks and replay.
+    ReportChecks& Checks() const { return *checks_; }
 
     // The steps (command3, command2, command4) and the save (Command7).
     void NextStep();
@@ -81,6 +84,7 @@ private:
     void SetCaptureMode(CaptureMode mode);
     void Navigate(const QString& address);
     void RunStep(void (*step)(WizardPageState&));
+    void RunChecks();
 
     WizardServices& services_;
     WizardSession session_;
@@ -115,6 +119,7 @@ private:
     ReportValueLabel* loginReturnLabel_ = nullptr;   // Label14
     ReportValueLabel* publishReturnLabel_ = nullptr; // Label15
     xpcmdbutton* saveButton_ = nullptr;              // Command7
+    ReportChecks* checks_ = nullptr;
 
     xpcmdbutton* previousButton_; // command2
     xpcmdbutton* nextButton_;     // command3
