@@ -69,5 +69,7 @@ int main(int argc, char** argv)
     if (!loaded)
         return Fail(loaded.error());
     list.show();
+    // Without a window manager nothing gives a new window the keyboard: it asks for it.
+    list.activateWindow();
     return app.exec();
 }

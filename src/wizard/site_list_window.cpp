@@ -193,6 +193,7 @@ Form1* Form2::OpenWizard()
 void Form2::WizardUnloaded()
 {
     setEnabled(true);
+    activateWindow();
     model_->Clear();
     Report(FillSiteList());
 }
