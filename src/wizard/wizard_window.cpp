@@ -100,7 +100,14 @@ Form1::Form1(WizardServices& services, QWidget* parent)
     SetupWizard();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // What still runs in the browser is cancelled while the browser is there; the panels are
+    // destroyed after it and must not reach it.
+    checks_->Stop();
+    checks_->SetBrowser(nullptr);
+    panel_->SetBrowser(nullptr);
+}
 
 void Form1::BuildSitePage()
 {

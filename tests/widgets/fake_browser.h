@@ -16,6 +16,7 @@ namespace sitecapture {
 class FakeBrowser final : public BrowserControl {
 public:
     explicit FakeBrowser(BrowserEvents& events) : events_(events), view_(std::make_unique<QWidget>()) {}
+    ~FakeBrowser() override { *journal << QStringLiteral("destroyed"); }
 
     QWidget* Widget() override { return view_.get(); }
     void Navigate(const QString& address) override { navigated << address; }
@@ -45,6 +46,7 @@ public:
     }
     void Cancel(int request) override
     {
+        *journal << QStringLiteral("cancel %1").arg(request);
         cancelled << request;
         std::erase_if(reloads, [request](const auto& r) { return r.id == request; });
         std::erase_if(replays, [request](const auto& r) { return r.id == request; });
@@ -85,6 +87,8 @@ public:
     std::optional<Result<std::vector<CheckedField>>> reloadAnswer;
     std::optional<Result<ReplayResponse>> replayAnswer;
     QList<int> cancelled;
+    // What happened to the browser, kept past its end: cancellations, then its destruction.
+    std::shared_ptr<QStringList> journal = std::make_shared<QStringList>();
     int lastRequest = 0;
 
 private:

@@ -5,8 +5,10 @@
 #include "wizard_fakes.h"
 
 #include "wizard/report_checks.h"
+#include "wizard/wizard_window.h"
 
 #include <QLabel>
+#include <QLineEdit>
 
 #include <gtest/gtest.h>
 
@@ -112,6 +114,32 @@ TEST_F(ReportChecksTest, LeavingTheReportCancelsWhatRuns)
     checks.Replay(CheckedFormKind::publish);
     EXPECT_TRUE(browser.replays.empty());
     EXPECT_EQ(statuses.mid(said).last(), u"已取消重放"_qs);
+}
+
+TEST(ReportChecksInTheWizard, ClosingTheWindowCancelsWhatRunsWhileTheBrowserIsThere)
+{
+    drive::TemporarySiteDatabase temp;
+    Module1 module;
+    sitecapture::testing::FakeBrowserSource browsers;
+    drive::RecordingLinkOpener links;
+    WizardServices services{temp.Database(), module, browsers, links};
+    auto* wizard = new Form1(services);
+    wizard->Text5()->setText("a");
+    wizard->Text6(0)->setText("http://a.cn/post.asp");
+    wizard->Text6(1)->setText("a.cn");
+    wizard->NextStep();
+    CapturedSubmission s;
+    s.action = "http://a.cn/save.asp";
+    s.body = "t=1";
+    s.form = FormPlace{"http://a.cn/post.asp", 0, s.action};
+    browsers.last->Submit(s);
+    wizard->NextStep();
+    ASSERT_EQ(wizard->Session().captureMode, CaptureMode::ReportPage);
+    ASSERT_EQ(browsers.last->reloads.size(), 1u) << "the page is being loaded again";
+    const std::shared_ptr<QStringList> journal = browsers.last->journal;
+
+    delete wizard;
+    EXPECT_EQ(*journal, (QStringList{QStringLiteral("cancel 1"), QStringLiteral("destroyed")}));
 }
 
 } // namespace
