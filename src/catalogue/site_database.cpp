@@ -158,6 +158,19 @@ Result<std::vector<SiteRecord>> SiteDatabase::ListSites()
     return rows;
 }
 
+namespace {
+
+// The number of rows, for sizing a listing; 0 when it cannot be told (the listing says why).
+std::size_t RowCountHint(sqlite3* db)
+{
+    SiteRecordset count(db, "select count(*) from main");
+    if (count.PrepareResult() != SQLITE_OK || count.Step() != SQLITE_ROW)
+        return 0;
+    return std::size_t(std::max<sqlite3_int64>(0, sqlite3_column_int64(count.statement(), 0)));
+}
+
+} // namespace
+
 Status SiteDatabase::ListSitesInto(std::vector<SiteRecord>& rows)
 {
     SiteRecordset rs(db_.get(), kListSql);
@@ -166,12 +179,8 @@ Status SiteDatabase::ListSitesInto(std::vector<SiteRecord>& rows)
         return EngineError(db_.get(), rc, DatabaseOperation::List, path_, busyTimeout_);
     if (std::optional<QString> missing = rs.MapColumns())
         return Damaged(DatabaseOperation::List, path_, u"main 表缺少字段 %1"_qs.arg(*missing));
-    // growing the vector row by row would move every record several times; the count is a hint
-    {
-        SiteRecordset count(db_.get(), "select count(*) from main");
-        if (count.PrepareResult() == SQLITE_OK && count.Step() == SQLITE_ROW)
-            rows.reserve(std::size_t(std::max<sqlite3_int64>(0, sqlite3_column_int64(count.statement(), 0))));
-    }
+    // growing the vector row by row would move every record several times
+    rows.reserve(RowCountHint(db_.get()));
     std::size_t n = 0;
     while ((rc = rs.Step()) == SQLITE_ROW) {
         if (n == rows.size())
@@ -191,11 +200,7 @@ Result<std::vector<SiteListRow>> SiteDatabase::ListSiteRows()
     if (rc != SQLITE_OK)
         return EngineError(db_.get(), rc, DatabaseOperation::List, path_, busyTimeout_);
     std::vector<SiteListRow> rows;
-    {
-        SiteRecordset count(db_.get(), "select count(*) from main");
-        if (count.PrepareResult() == SQLITE_OK && count.Step() == SQLITE_ROW)
-            rows.reserve(std::size_t(std::max<sqlite3_int64>(0, sqlite3_column_int64(count.statement(), 0))));
-    }
+    rows.reserve(RowCountHint(db_.get()));
     while ((rc = rs.Step()) == SQLITE_ROW) {
         SiteListRow& r = rows.emplace_back();
         r.Id = sqlite3_column_int64(rs.statement(), 0);
