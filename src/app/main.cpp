@@ -3,6 +3,7 @@
 #include "capture/browser_loader.h"
 #include "catalogue/site_database.h"
 #include "wizard/browser_source.h"
+#include "wizard/keyboard_return.h"
 #include "wizard/link_opener.h"
 #include "wizard/operator_message.h"
 #include "wizard/site_list_window.h"
@@ -55,6 +56,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("sitecapture"));
     QApplication::setApplicationDisplayName(QString::fromUtf16(kProductTitle));
     QApplication::setFont(ProgramFont());
+    KeyboardReturn keyboardReturn;
+    app.installEventFilter(&keyboardReturn);
 
     Result<SiteDatabase> database = OpenSiteDatabase(QCoreApplication::applicationDirPath());
     if (!database)
