@@ -1,6 +1,7 @@
 #include "capture/capture_checks.h"
 
 #include "capture/submission_capture.h"
+#include "capture/success_text.h"
 #include "capture/text_fold.h"
 
 #include <QHash>
@@ -113,9 +114,10 @@ QString Quoted(const QStringList& names)
     return quoted.join(QStringLiteral(u"、"));
 }
 
-QString FormTitle(CheckedFormKind form)
+// "登录表单", "发布表单": how the messages name the form.
+QString FormPhrase(CheckedFormKind form)
 {
-    return form == CheckedFormKind::login ? QStringLiteral(u"登录表单") : QStringLiteral(u"发布表单");
+    return FormCaption(form) + QStringLiteral(u"表单");
 }
 
 // The one-argument-pass arg() keeps a "%1" inside a field name as it is.
@@ -147,9 +149,9 @@ QString FieldMessage(CheckKind kind, CheckedFormKind form, const QStringList& na
         return {};
     }
     if (!text.contains(u"%3"))
-        return text.arg(FormTitle(form), Quoted(names));
+        return text.arg(FormPhrase(form), Quoted(names));
     const QString these = names.size() == 1 ? QStringLiteral(u"这个字段") : QStringLiteral(u"这些字段");
-    return text.arg(FormTitle(form), Quoted(names), these);
+    return text.arg(FormPhrase(form), Quoted(names), these);
 }
 
 QString AmbiguousMessage(CheckedFormKind form, const QStringList& badValues,
@@ -166,7 +168,7 @@ QString AmbiguousMessage(CheckedFormKind form, const QStringList& badValues,
         advice.append(QStringLiteral(u"核对同名字段的标签选在了要填的那一个上"));
     }
     return QStringLiteral(u"%1中%2，模板无法准确拆回各个字段，发布时内容可能错位；请现在%3。")
-        .arg(FormTitle(form), causes.join(QStringLiteral(u"，")),
+        .arg(FormPhrase(form), causes.join(QStringLiteral(u"，")),
              advice.join(QStringLiteral(u"，并")));
 }
 
@@ -174,8 +176,7 @@ QString NoSuccessMessage(CheckedFormKind form)
 {
     return QStringLiteral(u"%1没有填写“成功后返回的代码”，发布软件无法分辨成功和失败；"
                           u"请现在回到%2那一步，从提交成功后的网页中复制一段只有成功时才出现的文字填进去。")
-        .arg(FormTitle(form), form == CheckedFormKind::login ? QStringLiteral(u"登录")
-                                                             : QStringLiteral(u"发布"));
+        .arg(FormPhrase(form), FormCaption(form));
 }
 
 QString DuplicateMessage(const std::vector<const StoredSite*>& sites)
@@ -195,12 +196,6 @@ QString DuplicateMessage(const std::vector<const StoredSite*>& sites)
 bool Captured(const CheckedForm& form)
 {
     return !form.action.trimmed().isEmpty();
-}
-
-bool SuccessTextEmpty(const QString& success)
-{
-    const QString t = success.trimmed();
-    return t.isEmpty() || t == u"<";
 }
 
 void CheckForm(const CheckedForm& form, CheckedFormKind formKind,
@@ -268,7 +263,7 @@ void CheckForm(const CheckedForm& form, CheckedFormKind formKind,
     if (!ambiguous.Names().isEmpty())
         out.push_back({CheckKind::ambiguous, formKind, Severity::warning, ambiguous.Names(),
                        AmbiguousMessage(formKind, badValues.Names(), twice.Names())});
-    if (SuccessTextEmpty(form.success))
+    if (!SuccessTextGiven(form.success))
         out.push_back({CheckKind::no_success, formKind, Severity::warning, {},
                        NoSuccessMessage(formKind)});
 }
@@ -378,6 +373,27 @@ const char* CheckedFormName(CheckedFormKind form)
 const char* SeverityName(Severity severity)
 {
     return severity == Severity::problem ? "problem" : "warning";
+}
+
+QString FormCaption(CheckedFormKind form)
+{
+    switch (form) {
+    case CheckedFormKind::login: return QStringLiteral(u"登录");
+    case CheckedFormKind::publish: return QStringLiteral(u"发布");
+    case CheckedFormKind::site: return QStringLiteral(u"网站");
+    }
+    return {};
+}
+
+std::optional<CheckedFormKind> CapturedForm(CaptureMode page)
+{
+    switch (page) {
+    case CaptureMode::LoginCapturePage: return CheckedFormKind::login;
+    case CaptureMode::PublishCapturePage: return CheckedFormKind::publish;
+    case CaptureMode::SiteInfoPage:
+    case CaptureMode::ReportPage: break;
+    }
+    return std::nullopt;
 }
 
 std::vector<Finding> RunCaptureChecks(const CheckInput& input)

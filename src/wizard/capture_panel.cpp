@@ -1,8 +1,10 @@
 #include "wizard/capture_panel.h"
 
+#include "capture/capture_checks.h"
 #include "capture/field_tracking.h"
 #include "capture/placeholders.h"
 #include "capture/submission_capture.h"
+#include "capture/success_text.h"
 #include "wizard/control_geometry.h"
 
 #include <QComboBox>
@@ -43,7 +45,7 @@ CapturePanel::CapturePanel(WizardSession& session, CaptureSet& captureSet, QWidg
       label9_(NamedLabel("Label9", QStringLiteral(u"链    接:"), this)),
       label10_(NamedLabel("Label10", QStringLiteral(u"数    据:"), this)),
       text1_(new QLineEdit(this)), text2_(new QLineEdit(this)), text3_(new QLineEdit(this)),
-      text4_(new QPlainTextEdit(this)), text7_(new QLineEdit(QStringLiteral("<"), this)),
+      text4_(new QPlainTextEdit(this)), text7_(new QLineEdit(QString::fromUtf16(kSuccessTextStart), this)),
       combo1_(new QComboBox(this))
 {
     setObjectName(QStringLiteral("Frame5"));
@@ -128,12 +130,9 @@ void CapturePanel::BeforeNavigate2(const QString& url, const QByteArray& postDat
     const std::optional<CapturedDisplay> shown = CaptureSubmission(
         int(session_.captureMode), url, postData, session_.fieldMap, captureSet_);
     if (shown) {
-        if (browser_) {
-            std::optional<CapturedSubmission>& kept = session_.captureMode == CaptureMode::LoginCapturePage
-                ? session_.loginSubmission
-                : session_.publishSubmission;
-            kept = browser_->LastSubmission();
-        }
+        const std::optional<CheckedFormKind> form = CapturedForm(session_.captureMode);
+        if (browser_ && form)
+            session_.Submission(*form) = browser_->LastSubmission();
         text1_->setText(shown->text1);
         text1_->setCursorPosition(0); // the start of a long address says most
         text4_->setPlainText(shown->text4);
@@ -162,9 +161,7 @@ void CapturePanel::CommandStateChange()
 
 void CapturePanel::StatusTextChange(const QString& text)
 {
-    const bool capturing = session_.captureMode == CaptureMode::LoginCapturePage
-        || session_.captureMode == CaptureMode::PublishCapturePage;
-    if (capturing && text != QString::fromUtf16(kStatusDone))
+    if (CapturedForm(session_.captureMode) && text != QString::fromUtf16(kStatusDone))
         emit StatusText(text);
     emit StatusReported(text);
 }

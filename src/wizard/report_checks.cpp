@@ -1,6 +1,7 @@
 #include "wizard/report_checks.h"
 
 #include "capture/operator_error.h"
+#include "capture/success_text.h"
 #include "controls/xpcmdbutton/xpcmdbutton.h"
 #include "wizard/control_geometry.h"
 #include "wizard/stored_buttons.h"
@@ -14,24 +15,6 @@
 
 namespace sitecapture {
 namespace {
-
-QString FormTitle(CheckedFormKind form)
-{
-    switch (form) {
-    case CheckedFormKind::login: return QStringLiteral(u"登录");
-    case CheckedFormKind::publish: return QStringLiteral(u"发布");
-    case CheckedFormKind::site: return QStringLiteral(u"网站");
-    }
-    return {};
-}
-
-// A success text counts as given when something other than blanks and the box's starting "<"
-// remains.
-bool SuccessGiven(const QString& success)
-{
-    const QString t = success.trimmed();
-    return !t.isEmpty() && t != u"<";
-}
 
 xpcmdbutton* StripButton(const char* name, const QString& caption, QWidget* parent)
 {
@@ -66,10 +49,10 @@ QString FindingsSummary(const std::vector<Finding>& findings, const QStringList&
 
 ReplayVerdict JudgeReplay(CheckedFormKind form, const Result<ReplayResponse>& answer, const QString& success)
 {
-    const QString what = QStringLiteral(u"重放%1：").arg(FormTitle(form));
+    const QString what = QStringLiteral(u"重放%1：").arg(FormCaption(form));
     if (!answer)
         return {false, what + answer.error().message};
-    if (!SuccessGiven(success))
+    if (!SuccessTextGiven(success))
         return {false, what + QStringLiteral(u"网站已回应，但没有填写成功后返回的代码，无法判断是否成功")};
     if (answer.value().text.contains(success))
         return {true, what + QStringLiteral(u"网站的回应含有成功代码“%1”，再次提交同样的数据可以成功").arg(success)};
@@ -128,9 +111,9 @@ void ReportChecks::Run(CheckInput input)
     notChecked_.clear();
     lastResponse_.clear();
     const int generation = generation_;
-    auto reload = [&](CheckedFormKind form, const std::optional<CapturedSubmission>& submission) {
-        CheckedForm& checked = form == CheckedFormKind::login ? input_.login : input_.publish;
-        if (!browser_ || !submission || !submission->form || checked.action.trimmed().isEmpty())
+    auto reload = [&](CheckedFormKind form) {
+        const std::optional<CapturedSubmission>& submission = session_.Submission(form);
+        if (!browser_ || !submission || !submission->form || input_.Form(form).action.trimmed().isEmpty())
             return;
         ++pendingReloads_;
         reloadRequests_.push_back(browser_->ReloadForm(
@@ -138,16 +121,15 @@ void ReportChecks::Run(CheckInput input)
                 if (generation != generation_)
                     return; // for a report page shown earlier
                 --pendingReloads_;
-                CheckedForm& f = form == CheckedFormKind::login ? input_.login : input_.publish;
                 if (answer)
-                    SetReloadedValues(f.fields, answer.value());
+                    SetReloadedValues(input_.Form(form).fields, answer.value());
                 else
-                    notChecked_ << FormTitle(form);
+                    notChecked_ << FormCaption(form);
                 Recheck();
             }));
     };
-    reload(CheckedFormKind::login, session_.loginSubmission);
-    reload(CheckedFormKind::publish, session_.publishSubmission);
+    reload(CheckedFormKind::login);
+    reload(CheckedFormKind::publish);
     Recheck();
 }
 
@@ -182,15 +164,12 @@ void ReportChecks::Recheck()
 void ReportChecks::RefreshButtons()
 {
     const bool replaying = replayRequest_ != 0;
-    replayLoginButton_->SetEnabled(session_.loginSubmission.has_value()
-                                   && (!replaying || replayForm_ == CheckedFormKind::login));
-    replayPublishButton_->SetEnabled(session_.publishSubmission.has_value()
-                                     && (!replaying || replayForm_ == CheckedFormKind::publish));
-    replayLoginButton_->SetCaption(replaying && replayForm_ == CheckedFormKind::login ? QStringLiteral(u"取消重放")
-                                                                                      : QStringLiteral(u"重放登录"));
-    replayPublishButton_->SetCaption(replaying && replayForm_ == CheckedFormKind::publish
-                                         ? QStringLiteral(u"取消重放")
-                                         : QStringLiteral(u"重放发布"));
+    for (const CheckedFormKind form : {CheckedFormKind::login, CheckedFormKind::publish}) {
+        xpcmdbutton* button = form == CheckedFormKind::login ? replayLoginButton_ : replayPublishButton_;
+        const bool running = replaying && replayForm_ == form;
+        button->SetEnabled(session_.Submission(form).has_value() && (!replaying || running));
+        button->SetCaption(running ? QStringLiteral(u"取消重放") : QStringLiteral(u"重放") + FormCaption(form));
+    }
     responseButton_->setVisible(!lastResponse_.isEmpty());
 }
 
@@ -206,8 +185,7 @@ void ReportChecks::Replay(CheckedFormKind form)
         emit Changed();
         return;
     }
-    const std::optional<CapturedSubmission>& submission =
-        form == CheckedFormKind::login ? session_.loginSubmission : session_.publishSubmission;
+    const std::optional<CapturedSubmission>& submission = session_.Submission(form);
     if (!browser_ || !submission)
         return;
     if (form == CheckedFormKind::publish) {
@@ -229,7 +207,7 @@ void ReportChecks::Replay(CheckedFormKind form)
                                               return;
                                           ReplayAnswered(form, answer);
                                       });
-    emit Status(QStringLiteral(u"正在重放%1表单，网站回应前可以点“取消重放”停止…").arg(FormTitle(form)));
+    emit Status(QStringLiteral(u"正在重放%1表单，网站回应前可以点“取消重放”停止…").arg(FormCaption(form)));
     RefreshButtons();
     emit Changed();
 }
@@ -237,8 +215,7 @@ void ReportChecks::Replay(CheckedFormKind form)
 void ReportChecks::ReplayAnswered(CheckedFormKind form, const Result<ReplayResponse>& answer)
 {
     replayRequest_ = 0;
-    const QString success = form == CheckedFormKind::login ? input_.login.success : input_.publish.success;
-    const ReplayVerdict verdict = JudgeReplay(form, answer, success);
+    const ReplayVerdict verdict = JudgeReplay(form, answer, input_.Form(form).success);
     lastResponse_ = answer ? answer.value().text : QString();
     emit Status(verdict.text);
     RefreshButtons();
@@ -272,7 +249,7 @@ void ReportChecks::ShowDetails()
     };
     for (const Finding& f : findings_) {
         QString heading = (f.severity == Severity::problem ? QStringLiteral(u"问题") : QStringLiteral(u"提醒"))
-            + QStringLiteral(u" · %1").arg(FormTitle(f.form));
+            + QStringLiteral(u" · %1").arg(FormCaption(f.form));
         if (!f.fields.isEmpty())
             heading += QStringLiteral(u" · ") + f.fields.join(QStringLiteral(u"、"));
         add(f.severity, heading, f.message);

@@ -3,6 +3,7 @@
 // into a WizardPageState, runs a step on it, and applies the result to its controls.
 
 #include "capture/capture_model.h"
+#include "capture/success_text.h"
 
 #include <QString>
 
@@ -29,7 +30,6 @@ inline constexpr char16_t kLoginNotCapturedMessage[] =
 inline constexpr char16_t kPublishNotCapturedMessage[] =
     u"没有捕捉到您发布的信息，请先在网页上提交信息，正常发布后再点‘下一步’";
 inline constexpr char16_t kPleaseWait[] = u"请稍等...";
-inline constexpr char16_t kSuccessTextStart[] = u"<";
 
 struct WizardPageState {
     // What the site page holds.
