@@ -1,17 +1,14 @@
 #include "wizard/site_list_window.h"
 
 #include "catalogue/site_database.h"
-#include "wizard/combo_text.h"
 #include "wizard/control_geometry.h"
 #include "wizard/operator_message.h"
 #include "wizard/site_list_model.h"
 #include "wizard/stored_buttons.h"
 #include "wizard/wizard_window.h"
 
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTreeView>
@@ -157,13 +154,7 @@ void Form2::LoadSiteForEdit()
     const SiteRecord& site = *loaded.value();
     Form1* wizard = OpenWizard();
     wizard->SetEditingId(site.Id);
-    if (const std::optional<QString> language = LanguageTable::NameForCode(site.gbe))
-        SetComboText(wizard->Combo2(), *language);
-    SetComboText(wizard->Combo3(), site.engname);
-    wizard->Text5()->setText(site.Name);
-    wizard->Text6(0)->setText(site.xxfburl);
-    wizard->Text6(1)->setText(site.asp);
-    wizard->Text6(2)->setText(site.yhdlurl);
+    wizard->LoadSiteRecord(site);
     setEnabled(false);
 }
 

@@ -24,6 +24,17 @@ void ShowPublishCaptions(WizardPageState& s)
 
 } // namespace
 
+PageFrame FrontFrame(CaptureMode page)
+{
+    switch (page) {
+    case CaptureMode::SiteInfoPage: return PageFrame::Frame1;
+    case CaptureMode::LoginCapturePage:
+    case CaptureMode::PublishCapturePage: return PageFrame::Frame2;
+    case CaptureMode::ReportPage: return PageFrame::Frame4;
+    }
+    return PageFrame::Frame1;
+}
+
 QString Frame2Caption(CaptureMode page)
 {
     return page == CaptureMode::PublishCapturePage ? QStringLiteral(u"信息发布页信息收集")
@@ -52,7 +63,6 @@ void NextStep(WizardPageState& s)
     CaptureSet& c = s.captureSet;
     switch (s.captureMode) {
     case CaptureMode::SiteInfoPage:
-        s.front = PageFrame::Frame2;
         s.statusText = QString::fromUtf16(kPleaseWait);
         ShowLoginCaptions(s);
         s.navigate = s.loginPageUrl;
@@ -67,7 +77,6 @@ void NextStep(WizardPageState& s)
         }
         c.loginReturn = s.text7;
         s.text7 = s.publishReturn.isEmpty() ? QString::fromUtf16(kSuccessTextStart) : s.publishReturn;
-        s.front = PageFrame::Frame2;
         s.text1 = c.publishAction;
         s.text4 = c.publishData;
         s.captureMode = CaptureMode::PublishCapturePage;
@@ -81,7 +90,6 @@ void NextStep(WizardPageState& s)
             return;
         }
         s.publishReturn = s.text7;
-        s.front = PageFrame::Frame4;
         s.report = {c.loginAction, c.loginData, c.publishAction, c.publishData, c.loginReturn,
                     s.publishReturn};
         s.captureMode = CaptureMode::ReportPage;
@@ -107,7 +115,6 @@ void PreviousStep(WizardPageState& s)
         ShowPublishCaptions(s);
         s.text7 = s.publishReturn;
         s.captureMode = CaptureMode::PublishCapturePage;
-        s.front = PageFrame::Frame2;
         s.navigate = s.publishPageUrl;
         break;
     case CaptureMode::PublishCapturePage:
@@ -115,13 +122,11 @@ void PreviousStep(WizardPageState& s)
         s.text4 = c.loginData;
         s.text7 = c.loginReturn;
         ShowLoginCaptions(s);
-        s.front = PageFrame::Frame2;
         s.captureMode = CaptureMode::LoginCapturePage;
         s.resetFieldMap = true;
         s.navigate = s.loginPageUrl;
         break;
     case CaptureMode::LoginCapturePage:
-        s.front = PageFrame::Frame1;
         s.command2Enabled = false;
         s.captureMode = CaptureMode::SiteInfoPage;
         break;

@@ -12,6 +12,8 @@
 namespace sitecapture {
 
 enum class PageFrame { Frame1, Frame2, Frame4 };
+// The frame in front on a page: the site page's, the capture pages' or the report's.
+PageFrame FrontFrame(CaptureMode page);
 
 // The report page's six value labels.
 struct ReportLabels {
@@ -47,7 +49,6 @@ struct WizardPageState {
     QString text7 = QString::fromUtf16(kSuccessTextStart);
     QString frame2Caption;
     QString frame5Caption;
-    PageFrame front = PageFrame::Frame1;
     bool command2Enabled = true;
     bool command5Visible = true;
     QString statusText;

@@ -3,6 +3,7 @@
 #include "catalogue/site_database.h"
 #include "wizard/browser_source.h"
 #include "wizard/capture_panel.h"
+#include "wizard/combo_text.h"
 #include "wizard/control_geometry.h"
 #include "wizard/link_opener.h"
 #include "wizard/operator_message.h"
@@ -228,6 +229,17 @@ void Form1::ApplyStaticGeometry()
     ApplyLayout();
 }
 
+void Form1::LoadSiteRecord(const SiteRecord& site)
+{
+    if (const std::optional<QString> language = LanguageTable::NameForCode(site.gbe))
+        SetComboText(languageBox_, *language);
+    SetComboText(categoryBox_, site.engname);
+    siteNameEdit_->setText(site.Name);
+    addressEdits_[0]->setText(site.xxfburl);
+    addressEdits_[1]->setText(site.asp);
+    addressEdits_[2]->setText(site.yhdlurl);
+}
+
 void Form1::SetupWizard()
 {
     languageBox_->setCurrentIndex(0); // 简体中文
@@ -237,8 +249,17 @@ void Form1::SetupWizard()
     geometry_.Frame4 = geometry_.Frame1;
     frame2_->setGeometry(ToPixels(geometry_.Frame2, dpi_));
     frame4_->setGeometry(ToPixels(geometry_.Frame4, dpi_));
-    frame1_->raise();
+    BringToFront(FrontFrame(session_.captureMode));
     session_.fieldMap.ResetFieldMap();
+}
+
+void Form1::BringToFront(PageFrame frame)
+{
+    switch (frame) {
+    case PageFrame::Frame1: frame1_->raise(); break;
+    case PageFrame::Frame2: frame2_->raise(); break;
+    case PageFrame::Frame4: frame4_->raise(); break;
+    }
 }
 
 void Form1::ApplyLayout()
@@ -329,16 +350,6 @@ WizardPageState Form1::ReadPageState() const
     s.text7 = panel_->Text7()->text();
     s.frame2Caption = frame2_->title();
     s.frame5Caption = panel_->title();
-    // The frame in front is the one above the others among Form1's children.
-    s.front = PageFrame::Frame1;
-    for (QObject* child : children()) {
-        if (child == frame1_)
-            s.front = PageFrame::Frame1;
-        else if (child == frame2_)
-            s.front = PageFrame::Frame2;
-        else if (child == frame4_)
-            s.front = PageFrame::Frame4;
-    }
     s.command2Enabled = previousButton_->Enabled();
     s.command5Visible = !linkTestButton_->isHidden();
     s.statusText = statusBar_->currentMessage();
@@ -363,11 +374,7 @@ void Form1::ApplyPageState(const WizardPageState& s)
     setText(panel_->Text7(), s.text7);
     frame2_->setTitle(s.frame2Caption);
     panel_->setTitle(s.frame5Caption);
-    switch (s.front) {
-    case PageFrame::Frame1: frame1_->raise(); break;
-    case PageFrame::Frame2: frame2_->raise(); break;
-    case PageFrame::Frame4: frame4_->raise(); break;
-    }
+    BringToFront(FrontFrame(s.captureMode));
     previousButton_->SetEnabled(s.command2Enabled);
     linkTestButton_->setVisible(s.command5Visible);
     if (statusBar_->currentMessage() != s.statusText)

@@ -4,6 +4,7 @@
 // under them. A new window per opening; it deletes itself when it closes.
 
 #include "capture/browser_control.h"
+#include "catalogue/site_record.h"
 #include "wizard/wizard_layout.h"
 #include "wizard/wizard_services.h"
 #include "wizard/wizard_session.h"
@@ -37,7 +38,11 @@ public:
     void SetEditingId(qint64 id) { session_.editingId = id; }
     const WizardSession& Session() const { return session_; }
 
-    // The site page's boxes, which the list window fills for an edit.
+    // An edit: the site page shows the stored site, each box set as typing would set it. A
+    // language code of none of the three languages leaves the language as it is.
+    void LoadSiteRecord(const SiteRecord& site);
+
+    // The site page's boxes.
     QComboBox* Combo2() const { return languageBox_; }
     QComboBox* Combo3() const { return categoryBox_; }
     QLineEdit* Text5() const { return siteNameEdit_; }
@@ -82,6 +87,7 @@ private:
     WizardPageState ReadPageState() const;
     void ApplyPageState(const WizardPageState& s);
     void SetCaptureMode(CaptureMode mode);
+    void BringToFront(PageFrame frame);
     void Navigate(const QString& address);
     void RunStep(void (*step)(WizardPageState&));
     void RunChecks();

@@ -120,7 +120,6 @@ WizardPageState Before(const StepRow& r)
     s.text7 = u"typed"_qs;
     s.frame2Caption = u"caption2"_qs;
     s.frame5Caption = u"caption5"_qs;
-    s.front = r.from == 0 ? PageFrame::Frame1 : r.from == 3 ? PageFrame::Frame4 : PageFrame::Frame2;
     s.command2Enabled = r.event == Event::Previous;
     s.command5Visible = true;
     s.statusText = u"old status"_qs;
@@ -156,7 +155,7 @@ TEST_P(Steps, MoveAsTheTableSays)
         : r.navigate == Nav::Publish                            ? std::optional(before.publishPageUrl)
                                                                 : std::nullopt;
     EXPECT_EQ(s.navigate, nav);
-    EXPECT_EQ(s.front, r.to == 0 ? PageFrame::Frame1 : r.to == 3 ? PageFrame::Frame4 : PageFrame::Frame2);
+    EXPECT_EQ(FrontFrame(s.captureMode), r.to == 0 ? PageFrame::Frame1 : r.to == 3 ? PageFrame::Frame4 : PageFrame::Frame2);
 
     const CaptureSet& c = before.captureSet;
     const QString text7 = r.text7 == T7::Kept ? before.text7
