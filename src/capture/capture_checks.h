@@ -42,9 +42,9 @@ struct StoredSite {
 };
 
 // In the order the findings are listed for a form.
-enum class CheckKind { per_visit, captcha, verbatim, lost_mapping, ambiguous, no_success, duplicate };
-enum class CheckedFormKind { login, publish, site };
-enum class Severity { problem, warning };
+enum class CheckKind { PerVisit, Captcha, Verbatim, LostMapping, Ambiguous, NoSuccess, Duplicate };
+enum class CheckedFormKind { Login, Publish, Site };
+enum class Severity { Problem, Warning };
 
 struct CheckInput {
     CheckedForm login;
@@ -56,7 +56,7 @@ struct CheckInput {
     qint64 editingId = 0; // the stored site being edited; 0: a new site
 
     // The login or the publish form.
-    CheckedForm& Form(CheckedFormKind form) { return form == CheckedFormKind::login ? login : publish; }
+    CheckedForm& Form(CheckedFormKind form) { return form == CheckedFormKind::Login ? login : publish; }
 };
 
 struct Finding {

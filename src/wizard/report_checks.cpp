@@ -28,7 +28,7 @@ xpcmdbutton* StripButton(const char* name, const QString& caption, QWidget* pare
 QString FindingsSummary(const std::vector<Finding>& findings, const QStringList& notChecked)
 {
     const auto problems = std::count_if(findings.begin(), findings.end(),
-                                        [](const Finding& f) { return f.severity == Severity::problem; });
+                                        [](const Finding& f) { return f.severity == Severity::Problem; });
     const auto warnings = qsizetype(findings.size()) - problems;
     QString text;
     if (problems > 0 || warnings > 0) {
@@ -83,8 +83,8 @@ ReportChecks::ReportChecks(WizardSession& session, QWidget* parent)
     p.setColor(QPalette::WindowText, QColor(0xC0, 0x00, 0x00));
     summary_->setPalette(p);
     connect(detailsButton_, &xpcmdbutton::Click, this, &ReportChecks::ShowDetails);
-    connect(replayLoginButton_, &xpcmdbutton::Click, this, [this] { Replay(CheckedFormKind::login); });
-    connect(replayPublishButton_, &xpcmdbutton::Click, this, [this] { Replay(CheckedFormKind::publish); });
+    connect(replayLoginButton_, &xpcmdbutton::Click, this, [this] { Replay(CheckedFormKind::Login); });
+    connect(replayPublishButton_, &xpcmdbutton::Click, this, [this] { Replay(CheckedFormKind::Publish); });
     connect(responseButton_, &xpcmdbutton::Click, this, &ReportChecks::ShowResponse);
     Recheck();
 }
@@ -128,8 +128,8 @@ void ReportChecks::Run(CheckInput input)
                 Recheck();
             }));
     };
-    reload(CheckedFormKind::login);
-    reload(CheckedFormKind::publish);
+    reload(CheckedFormKind::Login);
+    reload(CheckedFormKind::Publish);
     Recheck();
 }
 
@@ -164,8 +164,8 @@ void ReportChecks::Recheck()
 void ReportChecks::RefreshButtons()
 {
     const bool replaying = replayRequest_ != 0;
-    for (const CheckedFormKind form : {CheckedFormKind::login, CheckedFormKind::publish}) {
-        xpcmdbutton* button = form == CheckedFormKind::login ? replayLoginButton_ : replayPublishButton_;
+    for (const CheckedFormKind form : {CheckedFormKind::Login, CheckedFormKind::Publish}) {
+        xpcmdbutton* button = form == CheckedFormKind::Login ? replayLoginButton_ : replayPublishButton_;
         const bool running = replaying && replayForm_ == form;
         button->SetEnabled(session_.Submission(form).has_value() && (!replaying || running));
         button->SetCaption(running ? QStringLiteral(u"取消重放") : QStringLiteral(u"重放") + FormCaption(form));
@@ -188,7 +188,7 @@ void ReportChecks::Replay(CheckedFormKind form)
     const std::optional<CapturedSubmission>& submission = session_.Submission(form);
     if (!browser_ || !submission)
         return;
-    if (form == CheckedFormKind::publish) {
+    if (form == CheckedFormKind::Publish) {
         // A login changes nothing; a publish posts one more test offer.
         QMessageBox ask(QMessageBox::Question, QString::fromUtf16(kProductTitle),
                         QStringLiteral(u"重放会把捕捉到的发布数据原样再提交一次，也就是在该网站上再发布一条测试信息。确定要重放吗？"),
@@ -238,7 +238,7 @@ void ReportChecks::ShowDetails()
         auto* head = new QLabel(heading, list);
         head->setTextFormat(Qt::PlainText);
         QPalette p = head->palette();
-        p.setColor(QPalette::WindowText, severity == Severity::problem ? QColor(0xC0, 0x00, 0x00) : QColor(0xA0, 0x60, 0x00));
+        p.setColor(QPalette::WindowText, severity == Severity::Problem ? QColor(0xC0, 0x00, 0x00) : QColor(0xA0, 0x60, 0x00));
         head->setPalette(p);
         auto* text = new QLabel(message, list);
         text->setTextFormat(Qt::PlainText);
@@ -248,14 +248,14 @@ void ReportChecks::ShowDetails()
         rows->addWidget(text);
     };
     for (const Finding& f : findings_) {
-        QString heading = (f.severity == Severity::problem ? QStringLiteral(u"问题") : QStringLiteral(u"提醒"))
+        QString heading = (f.severity == Severity::Problem ? QStringLiteral(u"问题") : QStringLiteral(u"提醒"))
             + QStringLiteral(u" · %1").arg(FormCaption(f.form));
         if (!f.fields.isEmpty())
             heading += QStringLiteral(u" · ") + f.fields.join(QStringLiteral(u"、"));
         add(f.severity, heading, f.message);
     }
     for (const QString& form : notChecked_)
-        add(Severity::warning, QStringLiteral(u"提醒 · %1").arg(form),
+        add(Severity::Warning, QStringLiteral(u"提醒 · %1").arg(form),
             QStringLiteral(u"该页无法在后台重新打开，没有检查每次访问都变的字段。"));
     rows->addStretch(1);
     auto* scroll = new QScrollArea(dialog);

@@ -55,10 +55,10 @@ Form2::Form2(WizardServices& services, QWidget* parent)
 
     const std::array<const char*, 3> names{"command1(0)", "command1(1)", "command1(2)"};
     for (int i = 0; i < 3; ++i) {
-        command1_[i] = RestoreButton(names[i], this);
-        command1_[i]->setGeometry(ToPixels({8520, 120 + 480 * i, 1095, 405}, dpi));
-        connect(command1_[i], &xpcmdbutton::Click, this, [this, i] { Command1Click(i); });
-        connect(command1_[i], &xpcmdbutton::MouseMove, this,
+        recordButtons_[i] = RestoreButton(names[i], this);
+        recordButtons_[i]->setGeometry(ToPixels({8520, 120 + 480 * i, 1095, 405}, dpi));
+        connect(recordButtons_[i], &xpcmdbutton::Click, this, [this, i] { Command1Click(i); });
+        connect(recordButtons_[i], &xpcmdbutton::MouseMove, this,
                 [this](qint16&, qint16&, float&, float&) { RefreshButtons(); });
     }
     exitButton_->setGeometry(ToPixels({8580, 4920, 1095, 405}, dpi));
@@ -106,8 +106,8 @@ Status Form2::FillSiteList()
 void Form2::RefreshButtons()
 {
     const bool any = model_->rowCount() > 0;
-    command1_[2]->SetEnabled(any);
-    command1_[0]->SetEnabled(any);
+    recordButtons_[2]->SetEnabled(any);
+    recordButtons_[0]->SetEnabled(any);
 }
 
 void Form2::Command1Click(int index)

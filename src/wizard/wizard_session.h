@@ -40,7 +40,7 @@ struct WizardSession {
     std::optional<CapturedSubmission> publishSubmission;
     std::optional<CapturedSubmission>& Submission(CheckedFormKind form)
     {
-        return form == CheckedFormKind::login ? loginSubmission : publishSubmission;
+        return form == CheckedFormKind::Login ? loginSubmission : publishSubmission;
     }
     // The login page's mapping, kept when the publish page starts on a fresh one.
     FieldMap loginFieldMap;

@@ -12,14 +12,14 @@ void ClearRequests(WizardPageState& s)
 
 void ShowLoginCaptions(WizardPageState& s)
 {
-    s.frame2Caption = Frame2Caption(CaptureMode::LoginCapturePage);
-    s.frame5Caption = Frame5Caption(CaptureMode::LoginCapturePage);
+    s.capturePageCaption = CapturePageCaption(CaptureMode::LoginCapturePage);
+    s.capturePanelCaption = CapturePanelCaption(CaptureMode::LoginCapturePage);
 }
 
 void ShowPublishCaptions(WizardPageState& s)
 {
-    s.frame2Caption = Frame2Caption(CaptureMode::PublishCapturePage);
-    s.frame5Caption = Frame5Caption(CaptureMode::PublishCapturePage);
+    s.capturePageCaption = CapturePageCaption(CaptureMode::PublishCapturePage);
+    s.capturePanelCaption = CapturePanelCaption(CaptureMode::PublishCapturePage);
 }
 
 } // namespace
@@ -35,13 +35,13 @@ PageFrame FrontFrame(CaptureMode page)
     return PageFrame::Frame1;
 }
 
-QString Frame2Caption(CaptureMode page)
+QString CapturePageCaption(CaptureMode page)
 {
     return page == CaptureMode::PublishCapturePage ? QStringLiteral(u"信息发布页信息收集")
                                                    : QStringLiteral(u"用户登录页信息收集");
 }
 
-QString Frame5Caption(CaptureMode page)
+QString CapturePanelCaption(CaptureMode page)
 {
     return page == CaptureMode::PublishCapturePage ? QStringLiteral(u"信息发布页信息捕捉")
                                                    : QStringLiteral(u"用户登录页信息捕捉");
@@ -50,12 +50,12 @@ QString Frame5Caption(CaptureMode page)
 void NextStep(WizardPageState& s)
 {
     ClearRequests(s);
-    s.command5Visible = false;
+    s.linkTestVisible = false;
     if (s.siteName.isEmpty() || s.publishPageUrl.isEmpty() || s.viewPageUrl.isEmpty()) {
         s.message = QString::fromUtf16(kFillInMessage);
         return;
     }
-    s.command2Enabled = true;
+    s.previousEnabled = true;
     // A site without a login goes straight from the site page to the publish page.
     if (s.loginPageUrl.isEmpty() && s.captureMode == CaptureMode::SiteInfoPage)
         s.captureMode = CaptureMode::LoginCapturePage;
@@ -67,18 +67,18 @@ void NextStep(WizardPageState& s)
         ShowLoginCaptions(s);
         s.navigate = s.loginPageUrl;
         s.captureMode = CaptureMode::LoginCapturePage;
-        s.text1 = c.loginAction;
-        s.text4 = c.loginData;
+        s.shownAction = c.loginAction;
+        s.shownData = c.loginData;
         break;
     case CaptureMode::LoginCapturePage:
         if (!s.loginPageUrl.isEmpty() && (c.loginAction.isEmpty() || c.loginData.isEmpty())) {
             s.message = QString::fromUtf16(kLoginNotCapturedMessage);
             return;
         }
-        c.loginReturn = s.text7;
-        s.text7 = s.publishReturn.isEmpty() ? QString::fromUtf16(kSuccessTextStart) : s.publishReturn;
-        s.text1 = c.publishAction;
-        s.text4 = c.publishData;
+        c.loginReturn = s.successText;
+        s.successText = s.publishReturn.isEmpty() ? QString::fromUtf16(kSuccessTextStart) : s.publishReturn;
+        s.shownAction = c.publishAction;
+        s.shownData = c.publishData;
         s.captureMode = CaptureMode::PublishCapturePage;
         s.navigate = s.publishPageUrl;
         ShowPublishCaptions(s);
@@ -89,7 +89,7 @@ void NextStep(WizardPageState& s)
             s.message = QString::fromUtf16(kPublishNotCapturedMessage);
             return;
         }
-        s.publishReturn = s.text7;
+        s.publishReturn = s.successText;
         s.report = {c.loginAction, c.loginData, c.publishAction, c.publishData, c.loginReturn,
                     s.publishReturn};
         s.captureMode = CaptureMode::ReportPage;
@@ -102,7 +102,7 @@ void NextStep(WizardPageState& s)
 void PreviousStep(WizardPageState& s)
 {
     ClearRequests(s);
-    s.command5Visible = false;
+    s.linkTestVisible = false;
     // The way back skips the login page of a site without a login.
     if (s.loginPageUrl.isEmpty() && s.captureMode == CaptureMode::PublishCapturePage)
         s.captureMode = CaptureMode::LoginCapturePage;
@@ -110,24 +110,24 @@ void PreviousStep(WizardPageState& s)
     const CaptureSet& c = s.captureSet;
     switch (s.captureMode) {
     case CaptureMode::ReportPage:
-        s.text1 = c.publishAction;
-        s.text4 = c.publishData;
+        s.shownAction = c.publishAction;
+        s.shownData = c.publishData;
         ShowPublishCaptions(s);
-        s.text7 = s.publishReturn;
+        s.successText = s.publishReturn;
         s.captureMode = CaptureMode::PublishCapturePage;
         s.navigate = s.publishPageUrl;
         break;
     case CaptureMode::PublishCapturePage:
-        s.text1 = c.loginAction;
-        s.text4 = c.loginData;
-        s.text7 = c.loginReturn;
+        s.shownAction = c.loginAction;
+        s.shownData = c.loginData;
+        s.successText = c.loginReturn;
         ShowLoginCaptions(s);
         s.captureMode = CaptureMode::LoginCapturePage;
         s.resetFieldMap = true;
         s.navigate = s.loginPageUrl;
         break;
     case CaptureMode::LoginCapturePage:
-        s.command2Enabled = false;
+        s.previousEnabled = false;
         s.captureMode = CaptureMode::SiteInfoPage;
         break;
     case CaptureMode::SiteInfoPage:

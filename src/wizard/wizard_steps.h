@@ -15,14 +15,14 @@ enum class PageFrame { Frame1, Frame2, Frame4 };
 // The frame in front on a page: the site page's, the capture pages' or the report's.
 PageFrame FrontFrame(CaptureMode page);
 
-// The report page's six value labels.
+// What the report page's six value labels show.
 struct ReportLabels {
-    QString Label4;  // loginAction
-    QString Label5;  // loginData
-    QString Label6;  // publishAction
-    QString Label7;  // publishData
-    QString Label14; // loginReturn
-    QString Label15; // publishReturn
+    QString loginAction;   // Label4
+    QString loginData;     // Label5
+    QString publishAction; // Label6
+    QString publishData;   // Label7
+    QString loginReturn;   // Label14
+    QString publishReturn; // Label15
     friend bool operator==(const ReportLabels&, const ReportLabels&) = default;
 };
 
@@ -44,13 +44,15 @@ struct WizardPageState {
     CaptureSet captureSet;
     QString publishReturn;
 
-    QString text1;
-    QString text4;
-    QString text7 = QString::fromUtf16(kSuccessTextStart);
-    QString frame2Caption;
-    QString frame5Caption;
-    bool command2Enabled = true;
-    bool command5Visible = true;
+    // What the capture panel shows: the captured action (Text1) and template (Text4), and the
+    // success text (Text7).
+    QString shownAction;
+    QString shownData;
+    QString successText = QString::fromUtf16(kSuccessTextStart);
+    QString capturePageCaption;  // Frame2
+    QString capturePanelCaption; // Frame5
+    bool previousEnabled = true; // command2
+    bool linkTestVisible = true; // Command5
     QString statusText;
     ReportLabels report;
 
@@ -64,8 +66,8 @@ struct WizardPageState {
 };
 
 // The captions of Frame2 and Frame5 on a capture page.
-QString Frame2Caption(CaptureMode page);
-QString Frame5Caption(CaptureMode page);
+QString CapturePageCaption(CaptureMode page);
+QString CapturePanelCaption(CaptureMode page);
 
 // The steps clear the requests (message, resetFieldMap, navigate) before they run.
 void NextStep(WizardPageState& s);

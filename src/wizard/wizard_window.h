@@ -98,17 +98,17 @@ private:
     double dpi_ = 96.0;
     bool unloaded_ = false;
 
-    QGroupBox* frame1_;
-    QGroupBox* frame2_;
-    QGroupBox* frame4_;
+    QGroupBox* sitePage_;    // Frame1
+    QGroupBox* capturePage_; // Frame2
+    QGroupBox* reportPage_;  // Frame4
     CapturePanel* panel_;
     QWidget* browserHost_; // WebBrowser1's place in Frame2
     QStatusBar* statusBar_;
 
     // Site page
-    std::array<QLabel*, 3> label1_{};
-    QLabel* label2_ = nullptr;
-    std::array<QLabel*, 2> label3_{};
+    std::array<QLabel*, 3> nameAndAddressCaptions_{}; // Label1: site name, publish, view page
+    QLabel* loginAddressCaption_ = nullptr;            // Label2
+    std::array<QLabel*, 2> listCaptions_{};            // Label3: language, category
     std::array<QLabel*, 3> redNotes_{}; // Label18, Label19, Label20
     QComboBox* languageBox_ = nullptr;  // Combo2
     QComboBox* categoryBox_ = nullptr;  // Combo3
@@ -117,7 +117,7 @@ private:
     xpcmdbutton* linkTestButton_ = nullptr;    // Command5
 
     // Report page
-    std::array<QLabel*, 6> label8_{};
+    std::array<QLabel*, 6> reportCaptions_{}; // Label8
     ReportValueLabel* loginActionLabel_ = nullptr;   // Label4
     ReportValueLabel* loginDataLabel_ = nullptr;     // Label5
     ReportValueLabel* publishActionLabel_ = nullptr; // Label6
