@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Without a display the toolkit would abort with a long trace; one line says it better.
@@ -28,9 +30,9 @@ bool HasDisplay()
 
 QFont ProgramFont()
 {
-    QFont font(QStringLiteral("宋体"), 9);
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"),
-                      QStringLiteral("WenQuanYi Micro Hei")});
+    QFont font(u"宋体"_s, 9);
+    font.setFamilies({u"宋体"_s, u"SimSun"_s, u"Noto Sans CJK SC"_s,
+                      u"WenQuanYi Micro Hei"_s});
     return font;
 }
 
@@ -53,7 +55,7 @@ int main(int argc, char** argv)
         return 2;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("sitecapture"));
+    QApplication::setApplicationName(u"sitecapture"_s);
     QApplication::setApplicationDisplayName(QString::fromUtf16(kProductTitle));
     QApplication::setFont(ProgramFont());
     KeyboardReturn keyboardReturn;

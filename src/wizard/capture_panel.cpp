@@ -15,6 +15,8 @@
 
 #include <limits>
 
+using namespace Qt::StringLiterals;
+
 namespace sitecapture {
 namespace {
 
@@ -38,23 +40,23 @@ QLabel* NamedLabel(const char* name, const QString& caption, QWidget* parent)
 } // namespace
 
 CapturePanel::CapturePanel(WizardSession& session, CaptureSet& captureSet, QWidget* parent)
-    : QGroupBox(QStringLiteral(u"捕捉信息"), parent), session_(session), captureSet_(captureSet),
-      fieldNameCaption_(NamedLabel("Label11", QStringLiteral(u"当前变量:"), this)),
-      fieldValueCaption_(NamedLabel("Label12", QStringLiteral(u"值："), this)),
-      successTextCaption_(NamedLabel("Label13", QStringLiteral(u"成功后返回的代码："), this)),
-      actionCaption_(NamedLabel("Label9", QStringLiteral(u"链    接:"), this)),
-      dataCaption_(NamedLabel("Label10", QStringLiteral(u"数    据:"), this)),
+    : QGroupBox(u"捕捉信息"_s, parent), session_(session), captureSet_(captureSet),
+      fieldNameCaption_(NamedLabel("Label11", u"当前变量:"_s, this)),
+      fieldValueCaption_(NamedLabel("Label12", u"值："_s, this)),
+      successTextCaption_(NamedLabel("Label13", u"成功后返回的代码："_s, this)),
+      actionCaption_(NamedLabel("Label9", u"链    接:"_s, this)),
+      dataCaption_(NamedLabel("Label10", u"数    据:"_s, this)),
       actionBox_(new QLineEdit(this)), fieldNameBox_(new QLineEdit(this)), fieldValueBox_(new QLineEdit(this)),
       dataBox_(new QPlainTextEdit(this)), successTextBox_(new QLineEdit(QString::fromUtf16(kSuccessTextStart), this)),
       placeholderBox_(new QComboBox(this))
 {
-    setObjectName(QStringLiteral("Frame5"));
-    actionBox_->setObjectName(QStringLiteral("Text1"));
-    fieldNameBox_->setObjectName(QStringLiteral("Text2"));
-    fieldValueBox_->setObjectName(QStringLiteral("Text3"));
-    dataBox_->setObjectName(QStringLiteral("Text4"));
-    successTextBox_->setObjectName(QStringLiteral("Text7"));
-    placeholderBox_->setObjectName(QStringLiteral("Combo1"));
+    setObjectName(u"Frame5"_s);
+    actionBox_->setObjectName(u"Text1"_s);
+    fieldNameBox_->setObjectName(u"Text2"_s);
+    fieldValueBox_->setObjectName(u"Text3"_s);
+    dataBox_->setObjectName(u"Text4"_s);
+    successTextBox_->setObjectName(u"Text7"_s);
+    placeholderBox_->setObjectName(u"Combo1"_s);
 
     for (QLineEdit* box : {actionBox_, fieldNameBox_, fieldValueBox_})
         box->setReadOnly(true);

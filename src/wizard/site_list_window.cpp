@@ -13,6 +13,8 @@
 #include <QStatusBar>
 #include <QTreeView>
 
+using namespace Qt::StringLiterals;
+
 namespace sitecapture {
 namespace {
 
@@ -28,13 +30,13 @@ Form2::Form2(WizardServices& services, QWidget* parent)
       exitButton_(RestoreButton("xpcmdbutton1", this)), statusBar_(new QStatusBar(this)),
       endProgram_([] { QCoreApplication::exit(0); })
 {
-    setObjectName(QStringLiteral("Form2"));
+    setObjectName(u"Form2"_s);
     setWindowTitle(QString::fromUtf16(kProductTitle));
     const double dpi = LogicalDpi(*this);
 
-    listView_->setObjectName(QStringLiteral("ListView1"));
-    QFont listFont(QStringLiteral("宋体"), 9);
-    listFont.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC")});
+    listView_->setObjectName(u"ListView1"_s);
+    QFont listFont(u"宋体"_s, 9);
+    listFont.setFamilies({u"宋体"_s, u"SimSun"_s, u"Noto Sans CJK SC"_s});
     listView_->setFont(listFont);
     listView_->setModel(model_);
     listView_->setRootIsDecorated(false);
@@ -64,7 +66,7 @@ Form2::Form2(WizardServices& services, QWidget* parent)
     exitButton_->setGeometry(ToPixels({8580, 4920, 1095, 405}, dpi));
     connect(exitButton_, &xpcmdbutton::Click, this, [this] { endProgram_(); });
 
-    statusBar_->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar_->setObjectName(u"StatusBar1"_s);
     statusBar_->setSizeGripEnabled(false);
     statusBar_->setGeometry(ToPixels({0, 5520, kClientWidth, 345}, dpi));
 

@@ -1,5 +1,7 @@
 #include "wizard/wizard_steps.h"
 
+using namespace Qt::StringLiterals;
+
 namespace sitecapture {
 namespace {
 
@@ -37,14 +39,14 @@ PageFrame FrontFrame(CaptureMode page)
 
 QString CapturePageCaption(CaptureMode page)
 {
-    return page == CaptureMode::PublishCapturePage ? QStringLiteral(u"信息发布页信息收集")
-                                                   : QStringLiteral(u"用户登录页信息收集");
+    return page == CaptureMode::PublishCapturePage ? u"信息发布页信息收集"_s
+                                                   : u"用户登录页信息收集"_s;
 }
 
 QString CapturePanelCaption(CaptureMode page)
 {
-    return page == CaptureMode::PublishCapturePage ? QStringLiteral(u"信息发布页信息捕捉")
-                                                   : QStringLiteral(u"用户登录页信息捕捉");
+    return page == CaptureMode::PublishCapturePage ? u"信息发布页信息捕捉"_s
+                                                   : u"用户登录页信息捕捉"_s;
 }
 
 void NextStep(WizardPageState& s)

@@ -23,6 +23,8 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+using namespace Qt::StringLiterals;
+
 namespace sitecapture {
 namespace {
 
@@ -47,20 +49,20 @@ QLabel* ColouredLabel(const char* name, const QString& caption, const QColor& co
     return label;
 }
 
-const QString kSiteNameTip = QStringLiteral(u"输入网站的名称，例如：中国化工网");
+const QString kSiteNameTip = u"输入网站的名称，例如：中国化工网"_s;
 const std::array<QString, 3> kAddressTips{
-    QStringLiteral(u"输入信息发布页面的网址"),
-    QStringLiteral(u"输入信息查看页面的网址"),
-    QStringLiteral(u"如果该网站需要注册，请用IE浏览器到该网站手工注册后，在这里输入登录页的网址"),
+    u"输入信息发布页面的网址"_s,
+    u"输入信息查看页面的网址"_s,
+    u"如果该网站需要注册，请用IE浏览器到该网站手工注册后，在这里输入登录页的网址"_s,
 };
 
 } // namespace
 
 Form1::Form1(WizardServices& services, QWidget* parent)
     : QWidget(parent, Qt::Window), services_(services),
-      sitePage_(Named(new QGroupBox(QStringLiteral(u"网站信息"), this), "Frame1")),
-      capturePage_(Named(new QGroupBox(QStringLiteral(u"用户登录页信息收集"), this), "Frame2")),
-      reportPage_(Named(new QGroupBox(QStringLiteral(u"网站收集报告"), this), "Frame4")),
+      sitePage_(Named(new QGroupBox(u"网站信息"_s, this), "Frame1")),
+      capturePage_(Named(new QGroupBox(u"用户登录页信息收集"_s, this), "Frame2")),
+      reportPage_(Named(new QGroupBox(u"网站收集报告"_s, this), "Frame4")),
       panel_(new CapturePanel(session_, services.module.captureSet, capturePage_)),
       browserHost_(Named(new QWidget(capturePage_), "WebBrowser1")),
       statusBar_(Named(new QStatusBar(this), "StatusBar1")),
@@ -68,7 +70,7 @@ Form1::Form1(WizardServices& services, QWidget* parent)
       nextButton_(RestoreButton("command3", this)),
       exitButton_(RestoreButton("command4", this))
 {
-    setObjectName(QStringLiteral("Form1"));
+    setObjectName(u"Form1"_s);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromUtf16(kProductTitle));
     dpi_ = LogicalDpi(*this);
@@ -112,24 +114,24 @@ Form1::~Form1()
 
 void Form1::BuildSitePage()
 {
-    listCaptions_[0] = Label("Label3(0)", QStringLiteral(u"网站语言:"), sitePage_);
+    listCaptions_[0] = Label("Label3(0)", u"网站语言:"_s, sitePage_);
     languageBox_ = Named(new QComboBox(sitePage_), "Combo2");
-    languageBox_->addItems({QStringLiteral(u"简体中文"), QStringLiteral(u"繁体中文"), QStringLiteral(u"英文")});
-    listCaptions_[1] = Label("Label3(1)", QStringLiteral(u"网站类别:"), sitePage_);
+    languageBox_->addItems({u"简体中文"_s, u"繁体中文"_s, u"英文"_s});
+    listCaptions_[1] = Label("Label3(1)", u"网站类别:"_s, sitePage_);
     categoryBox_ = Named(new QComboBox(sitePage_), "Combo3");
-    categoryBox_->addItems({QStringLiteral(u"综合"), QStringLiteral(u"化工"), QStringLiteral(u"包装"),
-                            QStringLiteral(u"金属"), QStringLiteral(u"电子"), QStringLiteral(u"纺织"),
-                            QStringLiteral(u"食品"), QStringLiteral(u"机械"), QStringLiteral(u"农业"),
-                            QStringLiteral(u"建筑"), QStringLiteral(u"交通"), QStringLiteral(u"医疗"),
-                            QStringLiteral(u"其它")});
+    categoryBox_->addItems({u"综合"_s, u"化工"_s, u"包装"_s,
+                            u"金属"_s, u"电子"_s, u"纺织"_s,
+                            u"食品"_s, u"机械"_s, u"农业"_s,
+                            u"建筑"_s, u"交通"_s, u"医疗"_s,
+                            u"其它"_s});
     categoryBox_->setMaxVisibleItems(13);
 
-    nameAndAddressCaptions_[0] = Label("Label1(0)", QStringLiteral(u"网站名称:"), sitePage_);
+    nameAndAddressCaptions_[0] = Label("Label1(0)", u"网站名称:"_s, sitePage_);
     siteNameEdit_ = Named(new QLineEdit(sitePage_), "Text5");
     siteNameEdit_->setToolTip(kSiteNameTip);
-    nameAndAddressCaptions_[1] = Label("Label1(1)", QStringLiteral(u"信息发布页面:"), sitePage_);
-    nameAndAddressCaptions_[2] = Label("Label1(2)", QStringLiteral(u"信息浏览页面:"), sitePage_);
-    loginAddressCaption_ = Label("Label2", QStringLiteral(u"会员登录录页面（会员制网站）:"), sitePage_);
+    nameAndAddressCaptions_[1] = Label("Label1(1)", u"信息发布页面:"_s, sitePage_);
+    nameAndAddressCaptions_[2] = Label("Label1(2)", u"信息浏览页面:"_s, sitePage_);
+    loginAddressCaption_ = Label("Label2", u"会员登录录页面（会员制网站）:"_s, sitePage_);
     const std::array<const char*, 3> names{"Text6(0)", "Text6(1)", "Text6(2)"};
     for (int i = 0; i < 3; ++i) {
         addressEdits_[i] = Named(new QLineEdit(sitePage_), names[i]);
@@ -137,9 +139,9 @@ void Form1::BuildSitePage()
         connect(addressEdits_[i], &QLineEdit::textChanged, this, [this, i] { ShowLinkTestButton(i); });
     }
     const QColor red(Qt::red);
-    redNotes_[0] = ColouredLabel("Label18", QStringLiteral(u"说明:填写要收集网站的发布页信息面，如果该网站为会员制网站，请先到该网站注册一个会员，在该网站登录后，再把信息发布页面的网址填写在上面的框中。"), red, sitePage_);
-    redNotes_[1] = ColouredLabel("Label19", QStringLiteral(u"说明:填写信息浏览页面的网址，信息发布后浏览信息的页面，用于系统发布信息后，查看信息发布结果。"), red, sitePage_);
-    redNotes_[2] = ColouredLabel("Label20", QStringLiteral(u"说明:填写会员登录页面的网址，如果该网站为会员制网站，在此框中填写登录页面的网址。如果该网站不需要登录就可以发布信息，此框不需要填写。（除需要上传图片和需要校验码的网站一般都可以收录）。"), red, sitePage_);
+    redNotes_[0] = ColouredLabel("Label18", u"说明:填写要收集网站的发布页信息面，如果该网站为会员制网站，请先到该网站注册一个会员，在该网站登录后，再把信息发布页面的网址填写在上面的框中。"_s, red, sitePage_);
+    redNotes_[1] = ColouredLabel("Label19", u"说明:填写信息浏览页面的网址，信息发布后浏览信息的页面，用于系统发布信息后，查看信息发布结果。"_s, red, sitePage_);
+    redNotes_[2] = ColouredLabel("Label20", u"说明:填写会员登录页面的网址，如果该网站为会员制网站，在此框中填写登录页面的网址。如果该网站不需要登录就可以发布信息，此框不需要填写。（除需要上传图片和需要校验码的网站一般都可以收录）。"_s, red, sitePage_);
     for (QLabel* note : redNotes_) {
         note->setWordWrap(true);
         note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -171,9 +173,9 @@ void Form1::BuildReportPage()
     const std::array<const char*, 6> names{"Label8(0)", "Label8(1)", "Label8(2)",
                                            "Label8(3)", "Label8(4)", "Label8(5)"};
     const std::array<QString, 6> captions{
-        QStringLiteral(u"用户登录页连接:(action)"), QStringLiteral(u"信息发布页连接:(action)"),
-        QStringLiteral(u"用户登录页发送数据:"),     QStringLiteral(u"信息页发送数据:"),
-        QStringLiteral(u"成功后返回代码:"),         QStringLiteral(u"成功后返回代码:"),
+        u"用户登录页连接:(action)"_s, u"信息发布页连接:(action)"_s,
+        u"用户登录页发送数据:"_s,     u"信息页发送数据:"_s,
+        u"成功后返回代码:"_s,         u"成功后返回代码:"_s,
     };
     for (int i = 0; i < 6; ++i)
         reportCaptions_[i] = ColouredLabel(names[i], captions[i], QColor(Qt::blue), reportPage_);
@@ -390,7 +392,7 @@ void Form1::ApplyPageState(const WizardPageState& s)
                           static_cast<QLabel*>(loginReturnLabel_), static_cast<QLabel*>(publishReturnLabel_)})
         // Captured data is the site's text: shown literally, never as markup.
         label->setToolTip(label->text().isEmpty() ? QString()
-                                                  : QStringLiteral("<qt>") + label->text().toHtmlEscaped() + QStringLiteral("</qt>"));
+                                                  : u"<qt>"_s + label->text().toHtmlEscaped() + u"</qt>"_s);
     SetCaptureMode(s.captureMode);
 }
 

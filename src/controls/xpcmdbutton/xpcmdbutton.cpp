@@ -12,6 +12,8 @@
 
 #include <cmath>
 
+using namespace Qt::StringLiterals;
+
 namespace sitecapture {
 
 namespace {
@@ -34,12 +36,12 @@ xpcmdbutton::xpcmdbutton(QWidget* parent)
       font_(QWidget::font()),
       cursor_([] { return QCursor::pos(); })
 {
-    faces_.Load(QStringLiteral(":/xpcmdbutton/face.bmp"), 1, kFaceCellCount);
+    faces_.Load(u":/xpcmdbutton/face.bmp"_s, 1, kFaceCellCount);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
 
-    caption_->SetText(QStringLiteral("xpcmdbutton"));
+    caption_->SetText(u"xpcmdbutton"_s);
     leaveTimer_->setInterval(kLeaveCheckMs);
     connect(leaveTimer_, &QTimer::timeout, this, &xpcmdbutton::PointerLeaveCheck);
 
@@ -90,7 +92,7 @@ void xpcmdbutton::ApplyEnabled()
 {
     ++enabledApplied_;
     shownEnabled_ = Enabled();
-    emit PropertyChanged(QStringLiteral("Enabled"));
+    emit PropertyChanged(u"Enabled"_s);
     ShowRestingFace();
     caption_->SetTextColour(Enabled() ? kCaptionEnabled : kCaptionDisabled);
 }
@@ -107,14 +109,14 @@ void xpcmdbutton::changeEvent(QEvent* event)
 void xpcmdbutton::SetState(qint32 state)
 {
     state_ = state;
-    emit PropertyChanged(QStringLiteral("State"));
+    emit PropertyChanged(u"State"_s);
     ShowRestingFace();
 }
 
 void xpcmdbutton::SetCaption(const QString& caption)
 {
     caption_->SetText(caption); // the caption's change runs the layout step
-    emit PropertyChanged(QStringLiteral("Caption"));
+    emit PropertyChanged(u"Caption"_s);
 }
 
 void xpcmdbutton::SetFont(const QFont& font)
@@ -123,7 +125,7 @@ void xpcmdbutton::SetFont(const QFont& font)
     setFont(font_);
     caption_->setFont(font_);
     LayoutStep();
-    emit PropertyChanged(QStringLiteral("Font"));
+    emit PropertyChanged(u"Font"_s);
 }
 
 // ---- life cycle ----
@@ -137,18 +139,18 @@ void xpcmdbutton::InitProperties(const AmbientProperties& ambient)
 
 void xpcmdbutton::ReadProperties(const PropertyBag& bag, const AmbientProperties& ambient)
 {
-    state_ = bag.ReadProperty(QStringLiteral("State"), qint32(0)).toInt();
-    SetEnabled(bag.ReadProperty(QStringLiteral("Enabled"), true).toBool());
-    SetCaption(bag.ReadProperty(QStringLiteral("Caption"), ambient.DisplayName).toString());
-    SetFont(FontOf(bag.ReadProperty(QStringLiteral("Font"), ambient.Font), ambient.Font));
+    state_ = bag.ReadProperty(u"State"_s, qint32(0)).toInt();
+    SetEnabled(bag.ReadProperty(u"Enabled"_s, true).toBool());
+    SetCaption(bag.ReadProperty(u"Caption"_s, ambient.DisplayName).toString());
+    SetFont(FontOf(bag.ReadProperty(u"Font"_s, ambient.Font), ambient.Font));
 }
 
 void xpcmdbutton::WriteProperties(PropertyBag& bag, const AmbientProperties& ambient) const
 {
-    bag.WriteProperty(QStringLiteral("State"), state_, qint32(0));
-    bag.WriteProperty(QStringLiteral("Enabled"), Enabled(), true);
-    bag.WriteProperty(QStringLiteral("Caption"), Caption(), ambient.DisplayName);
-    bag.WriteProperty(QStringLiteral("Font"), font_, ambient.Font);
+    bag.WriteProperty(u"State"_s, state_, qint32(0));
+    bag.WriteProperty(u"Enabled"_s, Enabled(), true);
+    bag.WriteProperty(u"Caption"_s, Caption(), ambient.DisplayName);
+    bag.WriteProperty(u"Font"_s, font_, ambient.Font);
 }
 
 void xpcmdbutton::AccessKeyPress()
