@@ -4,6 +4,7 @@
 
 #include "capture/capture_model.h"
 #include "capture/success_text.h"
+#include "catalogue/save_encoding.h"
 
 #include <QString>
 
@@ -14,17 +15,6 @@ namespace sitecapture {
 enum class PageFrame { Frame1, Frame2, Frame4 };
 // The frame in front on a page: the site page's, the capture pages' or the report's.
 PageFrame FrontFrame(CaptureMode page);
-
-// What the report page's six value labels show.
-struct ReportLabels {
-    QString loginAction;   // Label4
-    QString loginData;     // Label5
-    QString publishAction; // Label6
-    QString publishData;   // Label7
-    QString loginReturn;   // Label14
-    QString publishReturn; // Label15
-    friend bool operator==(const ReportLabels&, const ReportLabels&) = default;
-};
 
 inline constexpr char16_t kFillInMessage[] = u"请填写完整，才能进行下一步";
 inline constexpr char16_t kLoginNotCapturedMessage[] =
@@ -54,7 +44,7 @@ struct WizardPageState {
     bool previousEnabled = true; // command2
     bool linkTestVisible = true; // Command5
     QString statusText;
-    ReportLabels report;
+    ReportTexts report;
 
     // What the step asks of the window besides the values above, in the order the window
     // carries it out: a message, then resetting the field map, then opening an address.

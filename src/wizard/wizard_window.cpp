@@ -355,10 +355,15 @@ WizardPageState Form1::ReadPageState() const
     s.previousEnabled = previousButton_->Enabled();
     s.linkTestVisible = !linkTestButton_->isHidden();
     s.statusText = statusBar_->currentMessage();
-    s.report = {loginActionLabel_->text(),   loginDataLabel_->text(),
-                publishActionLabel_->text(), publishDataLabel_->text(),
-                loginReturnLabel_->text(),   publishReturnLabel_->text()};
+    s.report = ReportShown();
     return s;
+}
+
+ReportTexts Form1::ReportShown() const
+{
+    return {loginActionLabel_->text(),   loginDataLabel_->text(),
+            publishActionLabel_->text(), publishDataLabel_->text(),
+            loginReturnLabel_->text(),   publishReturnLabel_->text()};
 }
 
 void Form1::ApplyPageState(const WizardPageState& s)
@@ -481,20 +486,14 @@ void Form1::ExitWizard()
 
 void Form1::SaveSite()
 {
-    const SiteTexts texts{
-        .language = languageBox_->currentText(),
-        .category = categoryBox_->currentText(),
-        .name = siteNameEdit_->text(),
-        .publishPageUrl = addressEdits_[0]->text(),
-        .viewPageUrl = addressEdits_[1]->text(),
-        .loginPageUrl = addressEdits_[2]->text(),
-        .loginAction = loginActionLabel_->text(),
-        .loginData = loginDataLabel_->text(),
-        .publishAction = publishActionLabel_->text(),
-        .publishData = publishDataLabel_->text(),
-        .loginReturn = loginReturnLabel_->text(),
-        .publishReturn = publishReturnLabel_->text(),
-    };
+    SiteTexts texts;
+    static_cast<ReportTexts&>(texts) = ReportShown();
+    texts.language = languageBox_->currentText();
+    texts.category = categoryBox_->currentText();
+    texts.name = siteNameEdit_->text();
+    texts.publishPageUrl = addressEdits_[0]->text();
+    texts.viewPageUrl = addressEdits_[1]->text();
+    texts.loginPageUrl = addressEdits_[2]->text();
     const Result<qint64> saved = sitecapture::SaveSite(services_.database, session_.editingId.value_or(0), texts);
     if (!saved) {
         // The wizard stays open with everything in it, so the save can be tried again.

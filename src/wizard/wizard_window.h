@@ -85,6 +85,7 @@ private:
     void ApplyStaticGeometry();
     void ApplyLayout();
     WizardPageState ReadPageState() const;
+    ReportTexts ReportShown() const;
     void ApplyPageState(const WizardPageState& s);
     void SetCaptureMode(CaptureMode mode);
     void BringToFront(PageFrame frame);

@@ -181,7 +181,7 @@ TEST_P(Steps, MoveAsTheTableSays)
         EXPECT_EQ(s.shownAction, before.shownAction);
     }
     EXPECT_EQ(s.statusText, r.from == 0 && r.to == 1 ? u"请稍等..."_qs : before.statusText);
-    const ReportLabels report{c.loginAction, c.loginData,           c.publishAction,
+    const ReportTexts report{c.loginAction, c.loginData,           c.publishAction,
                               c.publishData, s.captureSet.loginReturn, s.publishReturn};
     EXPECT_EQ(s.report, r.to == 3 ? report : before.report);
 }
