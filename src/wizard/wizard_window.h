@@ -4,7 +4,6 @@
 // under them. A new window per opening; it deletes itself when it closes.
 
 #include "capture/browser_control.h"
-#include "catalogue/site_record.h"
 #include "wizard/wizard_layout.h"
 #include "wizard/wizard_services.h"
 #include "wizard/wizard_session.h"
@@ -26,6 +25,7 @@ namespace sitecapture {
 class CapturePanel;
 class ReportChecks;
 class ReportValueLabel;
+struct SiteRecord;
 class xpcmdbutton;
 
 class Form1 : public QWidget {
