@@ -108,11 +108,6 @@ bool AnyWritten(const std::vector<FieldWrite>& writes)
 
 } // namespace
 
-bool FileExists(const QString& path)
-{
-    return !path.isEmpty() && QFileInfo(path).isFile();
-}
-
 void SiteDatabase::Closer::operator()(sqlite3* db) const
 {
     sqlite3_close_v2(db);

@@ -1,7 +1,6 @@
 #include "catalogue/site_file.h"
 
 #include "catalogue/database_messages.h"
-#include "catalogue/site_database.h"
 #include "catalogue/site_recordset.h"
 
 #include <QDir>
@@ -111,6 +110,11 @@ private:
 };
 
 } // namespace
+
+bool FileExists(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
 
 int OpenConnection(const QString& path, int flags, std::chrono::milliseconds timeout, sqlite3** db)
 {
