@@ -1,6 +1,6 @@
-#include "capture/bridge/web_engine_browser.h"
+#include "browser/web_engine_browser.h"
 
-#include "capture/bridge/bridge_object.h"
+#include "browser/bridge_object.h"
 #include "capture/codepage.h"
 #include "capture/form_encoding.h"
 

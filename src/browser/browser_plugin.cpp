@@ -1,6 +1,6 @@
 // The sitecapture_browser plugin: hands out WebEngine browsers to the program that loaded it.
 
-#include "capture/bridge/web_engine_browser.h"
+#include "browser/web_engine_browser.h"
 #include "capture/bridge_constants.h"
 
 #include <QFile>
