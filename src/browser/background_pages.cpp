@@ -2,6 +2,7 @@
 
 #include "browser/page_log.h"
 #include "capture/bridge_messages.h"
+#include "capture/submission_matcher.h"
 #include "capture/submitted_form.h"
 
 #include <QJsonDocument>

@@ -4,6 +4,7 @@
 #include "browser/bridge_object.h"
 #include "browser/page_log.h"
 #include "capture/codepage.h"
+#include "capture/field_snapshots.h"
 #include "capture/form_encoding.h"
 
 #include <QTimer>

@@ -3,6 +3,7 @@
 
 #include "capture/bridge_messages.h"
 #include "capture/browser_control.h"
+#include "capture/submission_matcher.h"
 
 #include <QElapsedTimer>
 #include <QObject>

@@ -1,11 +1,11 @@
 #include "capture/form_encoding.h"
 
+#include "capture/percent_coding.h"
+
 #include <QRandomGenerator>
 
 namespace sitecapture {
 namespace {
-
-constexpr char kHex[] = "0123456789ABCDEF";
 
 bool IsUrlSafe(unsigned char c)
 {
@@ -22,9 +22,7 @@ void AppendUrlEncoded(QByteArray& out, QByteArrayView bytes)
         } else if (c == ' ') {
             out.append('+');
         } else {
-            out.append('%');
-            out.append(kHex[c >> 4]);
-            out.append(kHex[c & 0xF]);
+            AppendPercentEscape(out, c);
         }
     }
 }

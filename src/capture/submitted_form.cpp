@@ -3,6 +3,7 @@
 #include "capture/form_encoding.h"
 #include "capture/label_window.h"
 #include "capture/page_markup.h"
+#include "capture/submission_matcher.h"
 
 #include <QHash>
 #include <QUrl>
