@@ -6,6 +6,7 @@
 #include "capture/codepage.h"
 #include "capture/field_snapshots.h"
 #include "capture/form_encoding.h"
+#include "capture/submitted_form.h"
 
 #include <QTimer>
 #include <QWebChannel>

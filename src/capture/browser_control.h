@@ -5,8 +5,8 @@
 
 #include "base/operator_error.h"
 #include "capture/bridge_constants.h"
+#include "capture/captured_submission.h"
 #include "capture/field_tracking.h"
-#include "capture/submitted_form.h"
 
 #include <QByteArray>
 #include <QString>
