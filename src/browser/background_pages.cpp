@@ -17,10 +17,10 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 namespace sitecapture {
 namespace {
-
-using namespace Qt::StringLiterals;
 
 constexpr int kTimeoutMs = BrowserControl::kBackgroundTimeoutMs;
 
@@ -149,7 +149,7 @@ BackgroundPages::Job& BackgroundPages::StartJob(int id, const QUrl& address, boo
             [this, id] { Fail(id, ErrorKind::NotChecked, u"后台打开的网页意外结束了"_s); });
     job->timer.setSingleShot(true);
     connect(&job->timer, &QTimer::timeout, this, [this, id] {
-        Fail(id, ErrorKind::TimedOut, QStringLiteral(u"网站 %1 秒内没有回应").arg(kTimeoutMs / 1000));
+        Fail(id, ErrorKind::TimedOut, u"网站 %1 秒内没有回应"_s.arg(kTimeoutMs / 1000));
     });
     job->timer.start(kTimeoutMs);
     unanswered_.insert(id);
@@ -230,12 +230,12 @@ int BackgroundPages::ReloadForm(const FormPlace& form,
     const QUrl url(form.pageUrl, QUrl::StrictMode);
     if (!IsWebAddress(url)) {
         Refuse(id, failed, form.pageUrl,
-               QStringLiteral(u"只能在后台重新打开 http 或 https 网页，这个地址不是：%1").arg(form.pageUrl));
+               u"只能在后台重新打开 http 或 https 网页，这个地址不是：%1"_s.arg(form.pageUrl));
         return id;
     }
     if (!submittedPages_.contains(AddressKey(url)) || form.index < 0) {
         Refuse(id, failed, form.pageUrl,
-               QStringLiteral(u"只能在后台重新打开本次提交过表单的网页，这个网页不是：%1").arg(form.pageUrl));
+               u"只能在后台重新打开本次提交过表单的网页，这个网页不是：%1"_s.arg(form.pageUrl));
         return id;
     }
     Job& job = StartJob(id, url, true, false, failed);
@@ -261,7 +261,7 @@ void BackgroundPages::OnReloadLoaded(int id, bool ok)
     }
     job.page->Settle();
     QString script = readingScript_;
-    script.replace(QStringLiteral("@FORM_INDEX@"), QString::number(job.place.index));
+    script.replace(u"@FORM_INDEX@"_s, QString::number(job.place.index));
     job.page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [this, id](const QVariant& result) {
         auto it = jobs_.find(id);
         if (it == jobs_.end())
@@ -271,7 +271,7 @@ void BackgroundPages::OnReloadLoaded(int id, bool ok)
             ParseFormReading(QJsonDocument::fromJson(result.toString().toUtf8()).object());
         if (!reading || !IsSameForm(job.place, *reading)) {
             Fail(id, ErrorKind::NotChecked,
-                 QStringLiteral(u"重新打开的网页上找不到原来的表单（第 %1 个表单，提交到 %2）")
+                 u"重新打开的网页上找不到原来的表单（第 %1 个表单，提交到 %2）"_s
                      .arg(job.place.index + 1)
                      .arg(job.place.action));
             return;
@@ -287,18 +287,18 @@ int BackgroundPages::Replay(const ReplayRequest& request, std::function<void(Res
     const QUrl url(request.action, QUrl::StrictMode);
     if (!IsWebAddress(url)) {
         Refuse(id, failed, request.action,
-               QStringLiteral(u"只能向 http 或 https 地址重新提交，这个地址不是：%1").arg(request.action));
+               u"只能向 http 或 https 地址重新提交，这个地址不是：%1"_s.arg(request.action));
         return id;
     }
     if (!submittedActions_.contains(AddressKey(url))) {
         Refuse(id, failed, request.action,
-               QStringLiteral(u"只能向本次提交过的地址重新提交，这个地址不是：%1").arg(request.action));
+               u"只能向本次提交过的地址重新提交，这个地址不是：%1"_s.arg(request.action));
         return id;
     }
     const bool headerSafe = std::none_of(request.contentType.begin(), request.contentType.end(),
                                          [](QChar c) { return c.unicode() < 0x20 || c.unicode() > 0x7E; });
     if (request.contentType.isEmpty() || !headerSafe) {
-        Refuse(id, failed, request.action, QStringLiteral(u"提交内容的类型不对，没有重新提交：%1").arg(request.contentType));
+        Refuse(id, failed, request.action, u"提交内容的类型不对，没有重新提交：%1"_s.arg(request.contentType));
         return id;
     }
     Job& job = StartJob(id, url, false, true, failed);
@@ -334,7 +334,7 @@ void BackgroundPages::OnReplayLoaded(int id, const QWebEngineLoadingInfo& info)
     if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus && status == 0) {
         Fail(id, ErrorKind::Failed,
              info.errorString().isEmpty() ? u"网站没有回应"_s
-                                          : QStringLiteral(u"网站没有回应（%1）").arg(info.errorString()));
+                                          : u"网站没有回应（%1）"_s.arg(info.errorString()));
         return;
     }
     job.loaded = true;

@@ -20,6 +20,8 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 namespace sitecapture {
 
 Q_LOGGING_CATEGORY(lcPage, "sitecapture.page", QtWarningMsg)
@@ -54,9 +56,7 @@ QWebEngineScript MakeScript(const QString& name, const QString& source, quint32 
 // Addresses a new window can show; others (mail links, custom schemes) never load.
 bool IsLoadable(const QUrl& url)
 {
-    static const QStringList schemes{QStringLiteral("http"), QStringLiteral("https"),
-                                     QStringLiteral("data"), QStringLiteral("blob"),
-                                     QStringLiteral("about")};
+    static const QStringList schemes{u"http"_s, u"https"_s, u"data"_s, u"blob"_s, u"about"_s};
     return schemes.contains(url.scheme(), Qt::CaseInsensitive);
 }
 
@@ -146,10 +146,10 @@ WebEngineBrowser::WebEngineBrowser(BrowserEvents& events, BridgeScripts scripts)
     // A name of the hook's event no page can know, so that no page can announce a submission.
     const QString hookEvent = NewSubmitHookEvent();
     // Per page, not per profile: the hidden pages of the same profile go without them.
-    pageScripts_ << MakeScript(QStringLiteral("sitecapture-bridge"),
+    pageScripts_ << MakeScript(u"sitecapture-bridge"_s,
                                WithSubmitHookEvent(scripts.isolated, hookEvent),
                                QWebEngineScript::ApplicationWorld)
-                 << MakeScript(QStringLiteral("sitecapture-submit-hook"),
+                 << MakeScript(u"sitecapture-submit-hook"_s,
                                WithSubmitHookEvent(scripts.mainWorld, hookEvent),
                                QWebEngineScript::MainWorld);
     view_ = std::make_unique<QWebEngineView>();
@@ -185,7 +185,7 @@ WebEngineBrowser::Tab& WebEngineBrowser::OpenTab()
     t.bridge = std::make_unique<BridgeObject>(
         [this, &t](const QJsonValue& message) { OnReport(t, message); });
     t.channel = std::make_unique<QWebChannel>();
-    t.channel->registerObject(QStringLiteral("bridge"), t.bridge.get());
+    t.channel->registerObject(u"bridge"_s, t.bridge.get());
     t.page = std::make_unique<Page>(profile_.get(), *this, t);
     t.page->scripts().insert(pageScripts_);
     t.page->setWebChannel(t.channel.get(), QWebEngineScript::ApplicationWorld);

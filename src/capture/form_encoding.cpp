@@ -4,6 +4,8 @@
 
 #include <QRandomGenerator>
 
+using namespace Qt::StringLiterals;
+
 namespace sitecapture {
 namespace {
 
@@ -153,13 +155,13 @@ QString FormContentType(FormEnctype enctype, QByteArrayView boundary)
 {
     switch (enctype) {
     case FormEnctype::Multipart:
-        return QStringLiteral("multipart/form-data; boundary=") + QString::fromLatin1(boundary);
+        return u"multipart/form-data; boundary="_s + QString::fromLatin1(boundary);
     case FormEnctype::TextPlain:
-        return QStringLiteral("text/plain");
+        return u"text/plain"_s;
     case FormEnctype::UrlEncoded:
         break;
     }
-    return QStringLiteral("application/x-www-form-urlencoded");
+    return u"application/x-www-form-urlencoded"_s;
 }
 
 QByteArray NewMultipartBoundary()
