@@ -5,6 +5,8 @@
 #include <QCommandLineParser>
 #include <QLocale>
 
+using namespace Qt::StringLiterals;
+
 #ifndef SITECAPTURE_VERSION
 #define SITECAPTURE_VERSION "0"
 #endif
@@ -27,9 +29,9 @@ QString TryHelp(bool chinese)
 CommandLine ParseCommandLine(const QStringList& arguments, bool chinese)
 {
     // The descriptions are not used: HelpText says it in the operator's language.
-    const QCommandLineOption database(QStringLiteral("database"), {}, QStringLiteral("file"));
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    const QCommandLineOption database(u"database"_s, {}, u"file"_s);
+    const QCommandLineOption help(QStringList{u"h"_s, u"help"_s});
+    const QCommandLineOption version(QStringList{u"v"_s, u"version"_s});
     QCommandLineParser parser;
     parser.addOptions({database, help, version});
 
@@ -42,7 +44,7 @@ CommandLine ParseCommandLine(const QStringList& arguments, bool chinese)
     if (!parser.parse(arguments)) {
         if (!parser.unknownOptionNames().isEmpty()) {
             const QString name = parser.unknownOptionNames().constFirst();
-            const QString dashed = (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+            const QString dashed = (name.size() == 1 ? u"-"_s : u"--"_s) + name;
             return refuse(Tr(chinese, u"未知的选项：", "unknown option: ") + dashed);
         }
         return refuse(Tr(chinese, u"选项有误：", "bad option: ") + parser.errorText());

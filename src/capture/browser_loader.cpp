@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QPluginLoader>
 
+using namespace Qt::StringLiterals;
+
 #ifndef SITECAPTURE_PLUGIN_FROM_PROGRAM
 #define SITECAPTURE_PLUGIN_FROM_PROGRAM "../lib/sitecapture"
 #endif
@@ -17,10 +19,10 @@ namespace {
 QString BrowserPluginFile()
 {
     const QDir program(QCoreApplication::applicationDirPath());
-    const QString name = QStringLiteral("sitecapture_browser");
-    for (const QString& dir : {program.path(), program.filePath(QStringLiteral(SITECAPTURE_PLUGIN_FROM_PROGRAM))}) {
+    const QString name = u"sitecapture_browser"_s;
+    for (const QString& dir : {program.path(), program.filePath(QString::fromUtf8(SITECAPTURE_PLUGIN_FROM_PROGRAM))}) {
         const QString file = QDir::cleanPath(dir + u'/' + name);
-        if (QFileInfo::exists(file + QStringLiteral(".so")))
+        if (QFileInfo::exists(file + u".so"_s))
             return file;
     }
     return program.filePath(name);
@@ -36,7 +38,7 @@ Result<BrowserFactory*> LoadBrowserFactory()
     if (auto* factory = qobject_cast<BrowserFactory*>(loader.instance()))
         return factory;
     return OperatorError{ErrorKind::BrowserUnavailable, loader.fileName(),
-                         QStringLiteral(u"无法加载内嵌浏览器组件 %1，请确认它与本程序在同一目录。\n（%2）")
+                         u"无法加载内嵌浏览器组件 %1，请确认它与本程序在同一目录。\n（%2）"_s
                              .arg(QDir::toNativeSeparators(loader.fileName()), loader.errorString())};
 }
 

@@ -1,6 +1,7 @@
 #include "catalogue/database_location.h"
 
 #include "catalogue/database_messages.h"
+#include "catalogue/site_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,7 +38,7 @@ std::optional<QString> WriteRefused(const QString& path)
 
 QString InstalledTemplate(const QString& programDirectory)
 {
-    return QDir::cleanPath(programDirectory + u'/' + QStringLiteral(SITECAPTURE_DATA_FROM_PROGRAM) + u'/'
+    return QDir::cleanPath(programDirectory + u'/' + QString::fromUtf8(SITECAPTURE_DATA_FROM_PROGRAM) + u'/'
                            + QString::fromUtf16(kTemplateFile));
 }
 

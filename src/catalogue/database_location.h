@@ -4,7 +4,7 @@
 // user's data folder when it is installed. The choice is a function of the facts below, so
 // that it can be tried without touching a disk; the facts are gathered once at start-up.
 
-#include "capture/operator_error.h"
+#include "base/operator_error.h"
 #include "catalogue/site_database.h"
 
 #include <QString>
