@@ -20,6 +20,8 @@
 #include <cstdlib>
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Without a display the toolkit would abort with a long trace; one line says it better.
@@ -33,9 +35,9 @@ bool HasDisplay()
 
 QFont ProgramFont()
 {
-    QFont font(QStringLiteral("宋体"), 9);
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"),
-                      QStringLiteral("WenQuanYi Micro Hei")});
+    QFont font(u"宋体"_s, 9);
+    font.setFamilies({u"宋体"_s, u"SimSun"_s, u"Noto Sans CJK SC"_s,
+                      u"WenQuanYi Micro Hei"_s});
     return font;
 }
 
@@ -71,7 +73,7 @@ int Fail(const sitecapture::OperatorError& error)
 int main(int argc, char** argv)
 {
     using namespace sitecapture;
-    QCoreApplication::setApplicationName(QStringLiteral("sitecapture"));
+    QCoreApplication::setApplicationName(u"sitecapture"_s);
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);

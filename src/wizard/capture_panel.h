@@ -26,12 +26,12 @@ public:
     // The browser whose events this panel handles; not owned.
     void SetBrowser(BrowserControl* browser) { browser_ = browser; }
 
-    QLineEdit* Text1() const { return text1_; }
-    QLineEdit* Text2() const { return text2_; }
-    QLineEdit* Text3() const { return text3_; }
-    QPlainTextEdit* Text4() const { return text4_; }
-    QLineEdit* Text7() const { return text7_; }
-    QComboBox* Combo1() const { return combo1_; }
+    QLineEdit* Text1() const { return actionBox_; }
+    QLineEdit* Text2() const { return fieldNameBox_; }
+    QLineEdit* Text3() const { return fieldValueBox_; }
+    QPlainTextEdit* Text4() const { return dataBox_; }
+    QLineEdit* Text7() const { return successTextBox_; }
+    QComboBox* Combo1() const { return placeholderBox_; }
 
     // Selects a Combo1 entry as the program does: the mapping runs even when the entry is
     // the one already shown.
@@ -63,17 +63,17 @@ private:
     WizardSession& session_;
     CaptureSet& captureSet_;
     BrowserControl* browser_ = nullptr;
-    QLabel* label11_;
-    QLabel* label12_;
-    QLabel* label13_;
-    QLabel* label9_;
-    QLabel* label10_;
-    QLineEdit* text1_;
-    QLineEdit* text2_;
-    QLineEdit* text3_;
-    QPlainTextEdit* text4_;
-    QLineEdit* text7_;
-    QComboBox* combo1_;
+    QLabel* fieldNameCaption_;
+    QLabel* fieldValueCaption_;
+    QLabel* successTextCaption_;
+    QLabel* actionCaption_;
+    QLabel* dataCaption_;
+    QLineEdit* actionBox_;
+    QLineEdit* fieldNameBox_;
+    QLineEdit* fieldValueBox_;
+    QPlainTextEdit* dataBox_;
+    QLineEdit* successTextBox_;
+    QComboBox* placeholderBox_;
 };
 
 } // namespace sitecapture
