@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QSet>
 
 #include <algorithm>
 #include <cmath>
@@ -160,6 +161,47 @@ std::optional<QStringList> Strings(const QJsonValue& v, Budget& budget)
     return out;
 }
 
+BridgeMessage Blocks(const QJsonObject& o, Budget& budget)
+{
+    BlocksMessage m;
+    const auto doc = Int(o, QLatin1StringView("doc"));
+    const auto version = Int(o, QLatin1StringView("version"));
+    const QJsonValue blocks = o.value(QLatin1StringView("blocks"));
+    if (!doc || !version || !blocks.isArray())
+        return {};
+    m.doc = *doc;
+    m.version = *version;
+    for (const QJsonValue& b : blocks.toArray()) {
+        const QJsonArray pair = b.toArray();
+        const auto id = pair.size() == 2 ? Int(pair[0]) : std::nullopt;
+        auto segments = id ? Strings(pair[1], budget) : std::nullopt;
+        if (!segments || segments->isEmpty())
+            return {};
+        m.blocks.append({*id, std::move(*segments)});
+    }
+    if (o.contains(QLatin1StringView("order"))) {
+        const QJsonValue order = o.value(QLatin1StringView("order"));
+        if (!order.isArray())
+            return {};
+        const QJsonArray ids = order.toArray();
+        // Each block costs at least its number.
+        if (!budget.Take(ids.size()))
+            return {};
+        QSet<int> seen;
+        std::vector<int> out;
+        out.reserve(std::size_t(ids.size()));
+        for (const QJsonValue& v : ids) {
+            const auto id = Int(v);
+            if (!id || seen.contains(*id))
+                return {};
+            seen.insert(*id);
+            out.push_back(*id);
+        }
+        m.order = std::move(out);
+    }
+    return m;
+}
+
 bool IsAbsolute(const QString& url)
 {
     const QUrl parsed(url, QUrl::StrictMode);
@@ -284,6 +326,8 @@ BridgeMessage ParseBridgeMessage(const QJsonValue& message)
         return HelloMessage{};
     if (kind == u"markup")
         return Markup(o, budget);
+    if (kind == u"blocks")
+        return Blocks(o, budget);
     if (kind == u"field")
         return Field(o, budget);
     if (kind == u"submit")
@@ -318,17 +362,39 @@ std::optional<FormReadingMessage> ParseFormReading(const QJsonValue& message)
     return m;
 }
 
-void FieldSnapshots::Apply(const MarkupMessage& m)
+FieldSnapshots::Document& FieldSnapshots::Find(int doc, int version)
 {
+    auto it = docs_.find(doc);
+    if (it != docs_.end() && it->version == version) {
+        it->used = ++uses_;
+        return *it;
+    }
     // The page's frames come and go (advertising frames reload): the document used least
     // recently makes room.
     constexpr qsizetype kMaxDocuments = 64;
-    if (!docs_.contains(m.doc) && docs_.size() >= kMaxDocuments) {
+    if (it == docs_.end() && docs_.size() >= kMaxDocuments) {
         auto oldest = std::min_element(docs_.begin(), docs_.end(),
                                        [](const Document& a, const Document& b) { return a.used < b.used; });
         docs_.erase(oldest);
     }
-    docs_.insert(m.doc, Document{m.version, ++uses_, PageMarkup(m.segments)});
+    return *docs_.insert(doc, Document{version, ++uses_, PageMarkup(QStringList{})});
+}
+
+void FieldSnapshots::Apply(const MarkupMessage& m)
+{
+    Find(m.doc, m.version).markup = PageMarkup(m.segments);
+}
+
+void FieldSnapshots::ApplyBlocks(const BlocksMessage& m)
+{
+    Document& d = Find(m.doc, m.version);
+    for (const auto& [id, segments] : m.blocks)
+        d.markup.SetBlock(id, segments);
+    if (m.order)
+        d.markup.SetOrder(*m.order);
+    // A page that never stops growing its blocks is no longer read.
+    if (d.markup.Chars() > kMaxBridgeChars)
+        docs_.remove(m.doc);
 }
 
 FieldSnapshot FieldSnapshots::Take(const FieldMessage& m)

@@ -33,6 +33,16 @@ struct MarkupMessage {
     QStringList segments;
 };
 
+// Blocks of one document's markup (see PageMarkup): new or changed contents, each split at
+// the value attributes of its inputs, and the order of all blocks when it changed. Another
+// version starts the document afresh.
+struct BlocksMessage {
+    int doc = 0;
+    int version = 0;
+    QList<QPair<int, QStringList>> blocks;
+    std::optional<std::vector<int>> order;
+};
+
 // The focused element after a focus change or an edit.
 struct FieldMessage {
     int doc = 0;
@@ -93,7 +103,7 @@ struct PongMessage {
     int id = 0;
 };
 
-using BridgeMessage = std::variant<std::monostate, HelloMessage, MarkupMessage, FieldMessage,
+using BridgeMessage = std::variant<std::monostate, HelloMessage, MarkupMessage, BlocksMessage, FieldMessage,
                                    SubmitMessage, OversizeMessage, PongMessage>;
 
 // std::monostate for anything malformed, unknown or too large.
@@ -106,6 +116,7 @@ std::optional<FormReadingMessage> ParseFormReading(const QJsonValue& message);
 class FieldSnapshots {
 public:
     void Apply(const MarkupMessage& m);
+    void ApplyBlocks(const BlocksMessage& m);
     // The snapshot for TrackActiveField: value with line breaks as the form submits them,
     // and for an input the markup the label window is cut from (empty when unknown).
     FieldSnapshot Take(const FieldMessage& m);
@@ -117,6 +128,8 @@ private:
         qint64 used = 0;
         PageMarkup markup{QStringList{}};
     };
+    // The document `doc` at `version`: kept, or made anew (and room made for it).
+    Document& Find(int doc, int version);
     QHash<int, Document> docs_;
     qint64 uses_ = 0;
 };

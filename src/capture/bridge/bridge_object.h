@@ -22,6 +22,8 @@ public:
 signals:
     void highlight(int handle);
     void ping(int id);
+    // A field report has been dealt with: the script may send the next.
+    void handled();
 
 private:
     std::function<void(const QJsonValue&)> onReport_;

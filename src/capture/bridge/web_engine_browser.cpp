@@ -391,7 +391,12 @@ void WebEngineBrowser::OnReport(Tab& tab, const QJsonValue& message)
                    [](std::monostate) {},
                    [&tab](const HelloMessage&) { tab.snapshots.Clear(); },
                    [&tab](const MarkupMessage& m) { tab.snapshots.Apply(m); },
-                   [this, &tab](const FieldMessage& m) { OnField(tab, m); },
+                   [&tab](const BlocksMessage& m) { tab.snapshots.ApplyBlocks(m); },
+                   [this, &tab](const FieldMessage& m) {
+                       OnField(tab, m);
+                       if (!tab.closing)
+                           emit tab.bridge->handled();
+                   },
                    [this](const SubmitMessage& m) { OnSubmit(m); },
                    [this](const OversizeMessage&) { Status(StatusTooLarge()); },
                    [this](const PongMessage& m) {
