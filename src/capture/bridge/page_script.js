@@ -34,11 +34,8 @@
                          'img', 'input', 'link', 'meta', 'source', 'track', 'wbr', 'param', 'keygen',
                          'basefont', 'bgsound', 'frame']);
   // Background reading after the load: slices short enough not to hold up the operator.
-  const SLICE_MS = 4;
-  const SLICE_CHARS = 65536;
-  // A field report the tool has not answered within this long no longer holds the next.
-  const ANSWER_MS = 1000;
-  const KEPT_REPORTS = 64;
+  const SLICE_MS = 3;
+  const SLICE_CHARS = 16384;
 
 @FORM_FIELDS_JS@
 
@@ -141,18 +138,13 @@
       this.typed = new WeakSet();
       this.queue = [];
       this.bridge = null;
-      // One field report at a time: while the tool works on one, later activity only notes
-      // the elements, and each is reported once, as it is then.
-      this.waiting = false;
-      this.waitTimer = 0;
-      this.pending = [];
+      this.lastHandle = 0;
       // Markup is serialised from a copy in a document without a window: nothing in the
       // copy loads, runs or shows.
       this.inert = document.implementation.createHTMLDocument('');
       new QWebChannel(qt.webChannelTransport, (channel) => {
         const bridge = channel.objects.bridge;
         bridge.highlight.connect((handle) => this.paint(handle));
-        bridge.handled.connect(() => this.answered());
         bridge.ping.connect((id) => this.send({kind: 'pong', id}));
         bridge.report({kind: 'hello'});
         this.bridge = bridge;
@@ -160,15 +152,9 @@
       });
     }
 
-    post(message) {
+    send(message) {
       if (this.bridge) this.bridge.report(message);
       else if (this.queue.length < 256) this.queue.push(message);
-    }
-
-    // Anything else goes after the fields' latest state: a submission is templated from it.
-    send(message) {
-      while (this.pending.length) this.reportNow(this.pending.shift());
-      this.post(message);
     }
 
     attach(win) {
@@ -234,30 +220,18 @@
       if (el) this.report(el);
     }
 
+    // The same handle while the same element is reported again: the tool then takes only
+    // its latest report of those that wait for it.
     remember(el) {
+      if (this.handles.get(this.lastHandle) === el) return this.lastHandle;
       const handle = this.nextHandle++;
+      this.lastHandle = handle;
       this.handles.set(handle, el);
       if (this.handles.size > KEPT_HANDLES) this.handles.delete(this.handles.keys().next().value);
       return handle;
     }
 
     report(el) {
-      if (!this.waiting) {
-        this.reportNow(el);
-      } else if (this.pending[this.pending.length - 1] !== el) {
-        this.pending.push(el);
-        if (this.pending.length > KEPT_REPORTS) this.pending.shift();
-      }
-    }
-
-    answered() {
-      clearTimeout(this.waitTimer);
-      this.waiting = false;
-      const el = this.pending.shift();
-      if (el) this.reportNow(el);
-    }
-
-    reportNow(el) {
       const view = el.ownerDocument && el.ownerDocument.defaultView;
       const st = view ? this.attach(view) : null;
       if (!st) return;
@@ -266,10 +240,7 @@
         tag: text(el.tagName), name: text(el.name), value: text(el.value), input: -1, values: [],
       };
       if (el.localName === 'input') this.placeInput(st, el, message);
-      this.post(message);
-      this.waiting = true;
-      clearTimeout(this.waitTimer);
-      this.waitTimer = setTimeout(() => this.answered(), ANSWER_MS);
+      this.send(message);
     }
 
     // The field's place among the document's inputs, with the blocks before it that the
@@ -551,7 +522,7 @@
           if (b.segments === null) this.readRun(st, b.item);
           if (st.chars > MAX_CHARS) {
             st.oversize = true;
-            this.post({kind: 'oversize'});
+            this.send({kind: 'oversize'});
             return false;
           }
           b.synced = true;
@@ -564,7 +535,7 @@
         const message = {kind: 'blocks', doc: st.id, version: st.version, blocks};
         if (st.reorder) message.order = st.flat.map((b) => b.id);
         st.reorder = false;
-        this.post(message);
+        this.send(message);
       }
       return done;
     }
