@@ -22,8 +22,6 @@ public:
 signals:
     void highlight(int handle);
     void ping(int id);
-    // A field report has been dealt with: the script may send the next.
-    void handled();
 
 private:
     std::function<void(const QJsonValue&)> onReport_;

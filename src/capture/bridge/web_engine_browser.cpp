@@ -244,6 +244,7 @@ WebEngineBrowser::~WebEngineBrowser()
             tab->page->disconnect(this);
         }
     unanswered_.clear();
+    waitingField_.reset();
     std::map<int, std::unique_ptr<Job>> jobs = std::move(jobs_);
     jobs_.clear();
     for (auto& [id, job] : jobs)
@@ -317,6 +318,8 @@ void WebEngineBrowser::DropOldTabs()
             return;
         if (activeTab_ == old->get())
             activeTab_ = nullptr;
+        if (waitingField_ && waitingField_->tab == old->get())
+            waitingField_.reset();
         // The page may be inside one of its own signals: it ends on the next turn of the
         // event loop, and says nothing more until then.
         (*old)->closing = true;
@@ -349,6 +352,7 @@ void WebEngineBrowser::Ping(std::function<void()> answered)
 
 void WebEngineBrowser::Status(const QString& text)
 {
+    HandleField();
     events_.StatusTextChange(text);
 }
 
@@ -364,6 +368,7 @@ void WebEngineBrowser::OnNavigation(Tab& tab, const QUrl& url, bool isMainFrame)
 {
     if (tab.closing)
         return;
+    HandleField();
     const bool firstOfWindow = isMainFrame && tab.fresh && &tab != current_;
     if (isMainFrame) {
         tab.fresh = false;
@@ -378,6 +383,7 @@ void WebEngineBrowser::OnNavigation(Tab& tab, const QUrl& url, bool isMainFrame)
 
 void WebEngineBrowser::OnFrameRequest(const QUrl& url, bool formSubmission, const QByteArray& method)
 {
+    HandleField();
     if (std::optional<QByteArray> body =
             submissions_.Requested(url, formSubmission, method, clock_.elapsed()))
         RaiseSubmission(url, *body);
@@ -387,16 +393,16 @@ void WebEngineBrowser::OnReport(Tab& tab, const QJsonValue& message)
 {
     if (tab.closing)
         return;
+    BridgeMessage parsed = ParseBridgeMessage(message);
+    // Whatever else the page says comes after the field's state it said before.
+    if (!std::holds_alternative<FieldMessage>(parsed))
+        HandleField();
     std::visit(Overloaded{
                    [](std::monostate) {},
                    [&tab](const HelloMessage&) { tab.snapshots.Clear(); },
                    [&tab](const MarkupMessage& m) { tab.snapshots.Apply(m); },
                    [&tab](const BlocksMessage& m) { tab.snapshots.ApplyBlocks(m); },
-                   [this, &tab](const FieldMessage& m) {
-                       OnField(tab, m);
-                       if (!tab.closing)
-                           emit tab.bridge->handled();
-                   },
+                   [this, &tab](const FieldMessage& m) { OnField(tab, m); },
                    [this](const SubmitMessage& m) { OnSubmit(m); },
                    [this](const OversizeMessage&) { Status(StatusTooLarge()); },
                    [this](const PongMessage& m) {
@@ -408,16 +414,36 @@ void WebEngineBrowser::OnReport(Tab& tab, const QJsonValue& message)
                        answered();
                    },
                },
-               ParseBridgeMessage(message));
+               parsed);
 }
 
-void WebEngineBrowser::OnField(Tab& tab, const FieldMessage& m)
+void WebEngineBrowser::OnField(Tab& tab, FieldMessage m)
 {
-    if (&tab != current_)
+    if (waitingField_ && waitingField_->tab == &tab && waitingField_->message.doc == m.doc
+        && waitingField_->message.version == m.version && waitingField_->message.handle == m.handle) {
+        // The same element again: its earlier report is not handled, but the values it
+        // brought still go into the markup, before the later ones.
+        m.values = waitingField_->message.values + m.values;
+        waitingField_->message = std::move(m);
+        return;
+    }
+    HandleField();
+    waitingField_ = WaitingField{&tab, std::move(m)};
+    // Reports already queued behind this one come first.
+    QMetaObject::invokeMethod(this, &WebEngineBrowser::HandleField, Qt::QueuedConnection);
+}
+
+void WebEngineBrowser::HandleField()
+{
+    if (!waitingField_)
+        return;
+    WaitingField w = std::move(*waitingField_);
+    waitingField_.reset();
+    if (w.tab != current_ || w.tab->closing)
         return; // a page out of sight has no focus to report
-    active_ = tab.snapshots.Take(m);
-    activeTab_ = &tab;
-    activeHandle_ = m.handle;
+    active_ = w.tab->snapshots.Take(w.message);
+    activeTab_ = w.tab;
+    activeHandle_ = w.message.handle;
     events_.CommandStateChange();
 }
 
