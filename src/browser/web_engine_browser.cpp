@@ -167,6 +167,7 @@ WebEngineBrowser::~WebEngineBrowser()
             tab->closing = true;
             tab->page->disconnect(this);
         }
+    waitingField_.reset();
     background_.reset();
     view_.reset();
     closing_.clear();
@@ -235,6 +236,8 @@ void WebEngineBrowser::DropOldTabs()
             return;
         if (activeTab_ == old->get())
             activeTab_ = nullptr;
+        if (waitingField_ && waitingField_->tab == old->get())
+            waitingField_.reset();
         // The page may be inside one of its own signals: it ends on the next turn of the
         // event loop, and says nothing more until then.
         (*old)->closing = true;
@@ -267,6 +270,7 @@ void WebEngineBrowser::Ping(std::function<void()> answered)
 
 void WebEngineBrowser::Status(const QString& text)
 {
+    HandleField();
     events_.StatusTextChange(text);
 }
 
@@ -282,6 +286,7 @@ void WebEngineBrowser::OnNavigation(Tab& tab, const QUrl& url, bool isMainFrame)
 {
     if (tab.closing)
         return;
+    HandleField();
     const bool firstOfWindow = isMainFrame && tab.fresh && &tab != current_;
     if (isMainFrame) {
         tab.fresh = false;
@@ -296,6 +301,7 @@ void WebEngineBrowser::OnNavigation(Tab& tab, const QUrl& url, bool isMainFrame)
 
 void WebEngineBrowser::OnFrameRequest(const QUrl& url, bool formSubmission, const QByteArray& method)
 {
+    HandleField();
     if (std::optional<QByteArray> body =
             submissions_.Requested(url, formSubmission, method, clock_.elapsed()))
         RaiseSubmission(url, *body);
@@ -305,10 +311,15 @@ void WebEngineBrowser::OnReport(Tab& tab, const QJsonValue& message)
 {
     if (tab.closing)
         return;
+    BridgeMessage parsed = ParseBridgeMessage(message);
+    // Whatever else the page says comes after the field's state it said before.
+    if (!std::holds_alternative<FieldMessage>(parsed))
+        HandleField();
     std::visit(Overloaded{
                    [](std::monostate) {},
                    [&tab](const HelloMessage&) { tab.snapshots.Clear(); },
                    [&tab](const MarkupMessage& m) { tab.snapshots.Apply(m); },
+                   [&tab](const BlocksMessage& m) { tab.snapshots.ApplyBlocks(m); },
                    [this, &tab](const FieldMessage& m) { OnField(tab, m); },
                    [this](const SubmitMessage& m) { OnSubmit(m); },
                    [this](const OversizeMessage&) { Status(StatusTooLarge()); },
@@ -321,16 +332,36 @@ void WebEngineBrowser::OnReport(Tab& tab, const QJsonValue& message)
                        answered();
                    },
                },
-               ParseBridgeMessage(message));
+               parsed);
 }
 
-void WebEngineBrowser::OnField(Tab& tab, const FieldMessage& m)
+void WebEngineBrowser::OnField(Tab& tab, FieldMessage m)
 {
-    if (&tab != current_)
+    if (waitingField_ && waitingField_->tab == &tab && waitingField_->message.doc == m.doc
+        && waitingField_->message.version == m.version && waitingField_->message.handle == m.handle) {
+        // The same element again: its earlier report is not handled, but the values it
+        // brought still go into the markup, before the later ones.
+        m.values = waitingField_->message.values + m.values;
+        waitingField_->message = std::move(m);
+        return;
+    }
+    HandleField();
+    waitingField_ = WaitingField{&tab, std::move(m)};
+    // Reports already queued behind this one come first.
+    QMetaObject::invokeMethod(this, &WebEngineBrowser::HandleField, Qt::QueuedConnection);
+}
+
+void WebEngineBrowser::HandleField()
+{
+    if (!waitingField_)
+        return;
+    WaitingField w = std::move(*waitingField_);
+    waitingField_.reset();
+    if (w.tab != current_ || w.tab->closing)
         return; // a page out of sight has no focus to report
-    active_ = tab.snapshots.Take(m);
-    activeTab_ = &tab;
-    activeHandle_ = m.handle;
+    active_ = w.tab->snapshots.Take(w.message);
+    activeTab_ = w.tab;
+    activeHandle_ = w.message.handle;
     events_.CommandStateChange();
 }
 

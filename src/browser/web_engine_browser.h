@@ -61,7 +61,9 @@ private:
     void OnReport(Tab& tab, const QJsonValue& message);
     void OnNavigation(Tab& tab, const QUrl& url, bool isMainFrame);
     void OnFrameRequest(const QUrl& url, bool formSubmission, const QByteArray& method);
-    void OnField(Tab& tab, const FieldMessage& m);
+    void OnField(Tab& tab, FieldMessage m);
+    // The field report waiting for its turn of the event loop, handled now.
+    void HandleField();
     void OnSubmit(const SubmitMessage& m);
     void RaiseSubmission(const QUrl& url, const QByteArray& body);
 
@@ -86,6 +88,13 @@ private:
     std::optional<FieldSnapshot> active_;
     Tab* activeTab_ = nullptr;
     int activeHandle_ = 0;
+    // Reports that arrive faster than the panel follows wait here: a later report of the
+    // same element replaces the one waiting, so that only its latest state is handled.
+    struct WaitingField {
+        Tab* tab = nullptr;
+        FieldMessage message;
+    };
+    std::optional<WaitingField> waitingField_;
     int nextPing_ = 0;
     std::map<int, std::function<void()>> pings_;
     QString loadingText_;

@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QSet>
 
 #include <cmath>
 #include <limits>
@@ -161,6 +162,47 @@ std::optional<QStringList> Strings(const QJsonValue& v, Budget& budget)
     return out;
 }
 
+BridgeMessage Blocks(const QJsonObject& o, Budget& budget)
+{
+    BlocksMessage m;
+    const auto doc = Int(o, "doc"_L1);
+    const auto version = Int(o, "version"_L1);
+    const QJsonValue blocks = o.value("blocks"_L1);
+    if (!doc || !version || !blocks.isArray())
+        return {};
+    m.doc = *doc;
+    m.version = *version;
+    for (const QJsonValue& b : blocks.toArray()) {
+        const QJsonArray pair = b.toArray();
+        const auto id = pair.size() == 2 ? Int(pair[0]) : std::nullopt;
+        auto segments = id ? Strings(pair[1], budget) : std::nullopt;
+        if (!segments || segments->isEmpty())
+            return {};
+        m.blocks.append({*id, std::move(*segments)});
+    }
+    if (o.contains("order"_L1)) {
+        const QJsonValue order = o.value("order"_L1);
+        if (!order.isArray())
+            return {};
+        const QJsonArray ids = order.toArray();
+        // Each block costs at least its number.
+        if (!budget.Take(ids.size()))
+            return {};
+        QSet<int> seen;
+        std::vector<int> out;
+        out.reserve(std::size_t(ids.size()));
+        for (const QJsonValue& v : ids) {
+            const auto id = Int(v);
+            if (!id || seen.contains(*id))
+                return {};
+            seen.insert(*id);
+            out.push_back(*id);
+        }
+        m.order = std::move(out);
+    }
+    return m;
+}
+
 bool IsAbsolute(const QString& url)
 {
     const QUrl parsed(url, QUrl::StrictMode);
@@ -285,6 +327,8 @@ BridgeMessage ParseBridgeMessage(const QJsonValue& message)
         return HelloMessage{};
     if (kind == u"markup")
         return Markup(o, budget);
+    if (kind == u"blocks")
+        return Blocks(o, budget);
     if (kind == u"field")
         return Field(o, budget);
     if (kind == u"submit")

@@ -14,6 +14,7 @@
 
 #include <optional>
 #include <variant>
+#include <vector>
 
 namespace sitecapture {
 
@@ -25,6 +26,16 @@ struct MarkupMessage {
     int doc = 0;
     int version = 0;
     QStringList segments;
+};
+
+// Blocks of one document's markup (see PageMarkup): new or changed contents, each split at
+// the value attributes of its inputs, and the order of all blocks when it changed. Another
+// version starts the document afresh.
+struct BlocksMessage {
+    int doc = 0;
+    int version = 0;
+    QList<QPair<int, QStringList>> blocks;
+    std::optional<std::vector<int>> order;
 };
 
 // The focused element after a focus change or an edit.
@@ -87,7 +98,7 @@ struct PongMessage {
     int id = 0;
 };
 
-using BridgeMessage = std::variant<std::monostate, HelloMessage, MarkupMessage, FieldMessage,
+using BridgeMessage = std::variant<std::monostate, HelloMessage, MarkupMessage, BlocksMessage, FieldMessage,
                                    SubmitMessage, OversizeMessage, PongMessage>;
 
 // std::monostate for anything malformed, unknown or too large.

@@ -4,17 +4,39 @@
 
 namespace sitecapture {
 
-void FieldSnapshots::Apply(const MarkupMessage& m)
+FieldSnapshots::Document& FieldSnapshots::Find(int doc, int version)
 {
+    auto it = docs_.find(doc);
+    if (it != docs_.end() && it->version == version) {
+        it->used = ++uses_;
+        return *it;
+    }
     // The page's frames come and go (advertising frames reload): the document used least
     // recently makes room.
     constexpr qsizetype kMaxDocuments = 64;
-    if (!docs_.contains(m.doc) && docs_.size() >= kMaxDocuments) {
+    if (it == docs_.end() && docs_.size() >= kMaxDocuments) {
         auto oldest = std::min_element(docs_.begin(), docs_.end(),
                                        [](const Document& a, const Document& b) { return a.used < b.used; });
         docs_.erase(oldest);
     }
-    docs_.insert(m.doc, Document{m.version, ++uses_, PageMarkup(m.segments)});
+    return *docs_.insert(doc, Document{version, ++uses_, PageMarkup(QStringList{})});
+}
+
+void FieldSnapshots::Apply(const MarkupMessage& m)
+{
+    Find(m.doc, m.version).markup = PageMarkup(m.segments);
+}
+
+void FieldSnapshots::ApplyBlocks(const BlocksMessage& m)
+{
+    Document& d = Find(m.doc, m.version);
+    for (const auto& [id, segments] : m.blocks)
+        d.markup.SetBlock(id, segments);
+    if (m.order)
+        d.markup.SetOrder(*m.order);
+    // A page that never stops growing its blocks is no longer read.
+    if (d.markup.Chars() > kMaxBridgeChars)
+        docs_.remove(m.doc);
 }
 
 FieldSnapshot FieldSnapshots::Take(const FieldMessage& m)

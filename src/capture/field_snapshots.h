@@ -15,6 +15,7 @@ namespace sitecapture {
 class FieldSnapshots {
 public:
     void Apply(const MarkupMessage& m);
+    void ApplyBlocks(const BlocksMessage& m);
     // The snapshot for TrackActiveField: value with line breaks as the form submits them,
     // and for an input the markup the label window is cut from (empty when unknown).
     FieldSnapshot Take(const FieldMessage& m);
@@ -26,6 +27,8 @@ private:
         qint64 used = 0;
         PageMarkup markup{QStringList{}};
     };
+    // The document `doc` at `version`: kept, or made anew (and room made for it).
+    Document& Find(int doc, int version);
     QHash<int, Document> docs_;
     qint64 uses_ = 0;
 };

@@ -5,6 +5,9 @@
 
 #include "test_support.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <gtest/gtest.h>
 
 using namespace sitecapture;
@@ -51,6 +54,35 @@ TEST(FieldSnapshots, MarkupComesFromTheDocumentsCurrentVersion)
 
     snapshots.Clear();
     EXPECT_TRUE(snapshots.Take(FieldFor(1, 1, 1)).markup.isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+TEST(FieldSnapshots, BlocksOfADocument)
+{
+    const auto parse = [](const char* json) { return ParseBridgeMessage(QJsonDocument::fromJson(json).object()); };
+    const auto blocks = [&](const char* json) { return std::get<BlocksMessage>(parse(json)); };
+    FieldSnapshots snapshots;
+    snapshots.ApplyBlocks(blocks(R"({"kind":"blocks","doc":1,"version":1,"order":[5,6],)"
+                                 R"("blocks":[[5,["<table><tr><td>公司名称:</td><td><input value=\"","\"></td></tr>"]]]})"));
+    EXPECT_EQ(LabelWindow(snapshots.Take(FieldFor(1, 1, 0)).markup), u"r><td>公司名称"_s);
+    snapshots.ApplyBlocks(blocks(R"({"kind":"blocks","doc":1,"version":1,)"
+                                 R"("blocks":[[6,["<tr><td>联系电话:</td><td><input value=\"","\"></td></tr>"]]]})"));
+    EXPECT_EQ(LabelWindow(snapshots.Take(FieldFor(1, 1, 1)).markup), u"r><td>联系电话"_s) << "a block sent later";
+    snapshots.ApplyBlocks(blocks(R"({"kind":"blocks","doc":1,"version":2,"order":[7],"blocks":[[7,["x"]]]})"));
+    EXPECT_TRUE(snapshots.Take(FieldFor(1, 2, 0)).markup.isEmpty()) << "another version starts afresh";
+
+    for (const char* bad : {R"({"kind":"blocks","doc":1,"version":1,"blocks":[[5,[]]]})",
+                            R"({"kind":"blocks","doc":1,"version":1,"blocks":[[5,"x"]]})",
+                            R"({"kind":"blocks","doc":1,"version":1,"blocks":[["5",["x"]]]})",
+                            R"({"kind":"blocks","doc":1,"version":1,"blocks":[],"order":[1,1]})",
+                            R"({"kind":"blocks","doc":1,"version":1,"blocks":[],"order":[1.5]})",
+                            R"({"kind":"blocks","doc":1,"blocks":[]})"})
+        EXPECT_TRUE(std::holds_alternative<std::monostate>(parse(bad))) << bad;
 }
 
 } // namespace
