@@ -2,6 +2,8 @@
 // Values the page scripts and the program must agree on. The plugin writes them into the
 // scripts when it loads them, so they are spelt here only.
 
+#include "capture/text_before.h"
+
 #include <QRandomGenerator>
 #include <QString>
 #include <QtGlobal>
@@ -28,6 +30,7 @@ inline QString StatusTooLarge()
 inline QString WithBridgeConstants(QString script)
 {
     script.replace(QStringLiteral("@MAX_BRIDGE_CHARS@"), QString::number(kMaxBridgeChars));
+    script.replace(QStringLiteral("@TEXT_BEFORE_CHARS@"), QString::number(kTextBeforeChars));
     return script;
 }
 

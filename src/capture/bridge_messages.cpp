@@ -50,6 +50,14 @@ std::optional<int> Int(const QJsonObject& o, QLatin1StringView key)
     return Int(o.value(key));
 }
 
+std::optional<bool> Bool(const QJsonObject& o, QLatin1StringView key)
+{
+    const QJsonValue v = o.value(key);
+    if (!v.isBool())
+        return std::nullopt;
+    return v.toBool();
+}
+
 BridgeMessage Markup(const QJsonObject& o, Budget& budget)
 {
     MarkupMessage m;
@@ -72,7 +80,35 @@ BridgeMessage Markup(const QJsonObject& o, Budget& budget)
     return m;
 }
 
-BridgeMessage Field(const QJsonObject& o, Budget& budget)
+// Every key may be absent; a present one must be a string.
+std::optional<FieldEvidence> Evidence(const QJsonValue& v, Budget& budget)
+{
+    if (v.isUndefined())
+        return FieldEvidence{};
+    if (!v.isObject())
+        return std::nullopt;
+    const QJsonObject o = v.toObject();
+    FieldEvidence e;
+    const struct {
+        const char* key;
+        QString FieldEvidence::*member;
+    } keys[] = {{"id", &FieldEvidence::id},       {"type", &FieldEvidence::type},
+                {"placeholder", &FieldEvidence::placeholder}, {"aria", &FieldEvidence::ariaLabel},
+                {"title", &FieldEvidence::title}, {"label", &FieldEvidence::label},
+                {"before", &FieldEvidence::before}};
+    for (const auto& k : keys) {
+        const QLatin1StringView key(k.key);
+        if (!o.contains(key))
+            continue;
+        const auto text = String(o, key, budget);
+        if (!text)
+            return std::nullopt;
+        e.*k.member = *text;
+    }
+    return e;
+}
+
+std::optional<FieldMessage> FieldOf(const QJsonObject& o, Budget& budget)
 {
     FieldMessage m;
     const auto doc = Int(o, QLatin1StringView("doc"));
@@ -83,7 +119,8 @@ BridgeMessage Field(const QJsonObject& o, Budget& budget)
     const auto name = String(o, QLatin1StringView("name"), budget);
     const auto value = String(o, QLatin1StringView("value"), budget);
     const QJsonValue values = o.value(QLatin1StringView("values"));
-    if (!doc || !version || !handle || !input || !tag || !name || !value || !values.isArray())
+    const auto evidence = Evidence(o.value(QLatin1StringView("evidence")), budget);
+    if (!doc || !version || !handle || !input || !tag || !name || !value || !values.isArray() || !evidence)
         return {};
     m.doc = *doc;
     m.version = *version;
@@ -92,12 +129,87 @@ BridgeMessage Field(const QJsonObject& o, Budget& budget)
     m.tag = *tag;
     m.name = *name;
     m.value = *value;
+    m.evidence = *evidence;
+    m.evidence.tag = m.tag;
+    m.evidence.name = m.name;
     for (const QJsonValue& pair : values.toArray()) {
         const QJsonArray p = pair.toArray();
         const auto index = p.size() == 2 ? Int(p[0]) : std::nullopt;
         if (!index || !p[1].isString() || !budget.Take(p[1].toString().size()))
             return {};
         m.values.append({*index, p[1].toString()});
+    }
+    return m;
+}
+
+BridgeMessage Field(const QJsonObject& o, Budget& budget)
+{
+    if (auto m = FieldOf(o, budget))
+        return *m;
+    return {};
+}
+
+std::optional<FillableFieldMessage> FillableField(const QJsonValue& v, Budget& budget)
+{
+    if (!v.isObject())
+        return std::nullopt;
+    const QJsonObject o = v.toObject();
+    auto field = FieldOf(o, budget);
+    const auto maxLength = Int(o, QLatin1StringView("maxLength"));
+    const auto visible = Bool(o, QLatin1StringView("visible"));
+    const auto enabled = Bool(o, QLatin1StringView("enabled"));
+    const auto writable = Bool(o, QLatin1StringView("writable"));
+    const auto empty = Bool(o, QLatin1StringView("empty"));
+    const auto editor = Bool(o, QLatin1StringView("editor"));
+    if (!field || !maxLength || !visible || !enabled || !writable || !empty || !editor)
+        return std::nullopt;
+    return FillableFieldMessage{std::move(*field), *maxLength, *visible, *enabled, *writable, *empty, *editor};
+}
+
+BridgeMessage Fillable(const QJsonObject& o, Budget& budget)
+{
+    FillableMessage m;
+    const auto id = Int(o, QLatin1StringView("id"));
+    const QJsonValue forms = o.value(QLatin1StringView("forms"));
+    if (!id || !forms.isArray())
+        return {};
+    m.id = *id;
+    for (const QJsonValue& f : forms.toArray()) {
+        const QJsonObject form = f.toObject();
+        const auto charset = String(form, QLatin1StringView("charset"), budget);
+        const auto holdsFocus = Bool(form, QLatin1StringView("holdsFocus"));
+        const QJsonValue fields = form.value(QLatin1StringView("fields"));
+        if (!f.isObject() || !charset || !holdsFocus || !fields.isArray())
+            return {};
+        FillableFormMessage out{*charset, *holdsFocus, {}};
+        for (const QJsonValue& field : fields.toArray()) {
+            auto parsed = FillableField(field, budget);
+            if (!parsed)
+                return {};
+            out.fields.append(std::move(*parsed));
+        }
+        m.forms.append(std::move(out));
+    }
+    return m;
+}
+
+BridgeMessage Filled(const QJsonObject& o, Budget& budget)
+{
+    FilledMessage m;
+    const auto id = Int(o, QLatin1StringView("id"));
+    const QJsonValue fields = o.value(QLatin1StringView("fields"));
+    if (!id || !fields.isArray())
+        return {};
+    m.id = *id;
+    for (const QJsonValue& v : fields.toArray()) {
+        const QJsonObject f = v.toObject();
+        const auto handle = Int(f, QLatin1StringView("handle"));
+        const auto ok = Bool(f, QLatin1StringView("ok"));
+        const auto name = String(f, QLatin1StringView("name"), budget);
+        const auto value = String(f, QLatin1StringView("value"), budget);
+        if (!v.isObject() || !handle || !ok || !name || !value)
+            return {};
+        m.fields.append({*handle, *ok, *name, *value});
     }
     return m;
 }
@@ -137,14 +249,6 @@ std::optional<FormEntry> Entry(const QJsonValue& v, Budget& budget)
     e.fileType = *type;
     e.fileContent = *decoded;
     return e;
-}
-
-std::optional<bool> Bool(const QJsonObject& o, QLatin1StringView key)
-{
-    const QJsonValue v = o.value(key);
-    if (!v.isBool())
-        return std::nullopt;
-    return v.toBool();
 }
 
 std::optional<QStringList> Strings(const QJsonValue& v, Budget& budget)
@@ -196,6 +300,13 @@ std::optional<FormFieldMessage> FormField(const QJsonValue& v, bool described, B
     f.typed = *typed;
     f.image = *image;
     f.mark = *mark;
+    // Absent from pages described before editors were followed.
+    if (o.contains(QLatin1StringView("edited"))) {
+        const auto edited = Bool(o, QLatin1StringView("edited"));
+        if (!edited)
+            return std::nullopt;
+        f.edited = *edited;
+    }
     return f;
 }
 
@@ -290,6 +401,10 @@ BridgeMessage ParseBridgeMessage(const QJsonValue& message)
         return Submit(o, budget);
     if (kind == u"oversize")
         return OversizeMessage{};
+    if (kind == u"fillable")
+        return Fillable(o, budget);
+    if (kind == u"filled")
+        return Filled(o, budget);
     if (kind == u"pong") {
         const auto id = Int(o, QLatin1StringView("id"));
         if (!id)
@@ -337,6 +452,7 @@ FieldSnapshot FieldSnapshots::Take(const FieldMessage& m)
     s.tagName = m.tag;
     s.name = m.name;
     s.value = NormalizeLineBreaks(m.value);
+    s.evidence = m.evidence;
     auto doc = docs_.find(m.doc);
     if (doc == docs_.end())
         return s;

@@ -122,6 +122,13 @@ void MapEditedTextArea(FieldMap& map, const QString& name, const QString& submit
     MapCurrentField(map, name, submittedValue, mapped ? QString() : u"具体描述"_s);
 }
 
+void MapEditedTextAreas(FieldMap& map, const std::vector<CheckedField>& submitted)
+{
+    for (const CheckedField& f : submitted)
+        if (f.editorWritten && !f.name.isEmpty())
+            MapEditedTextArea(map, f.name, f.value);
+}
+
 QString FillSummary(qsizetype filled, const std::vector<LeftField>& leftToOperator)
 {
     QString text = filled > 0 ? u"已填写 %1 个字段并选好标签"_s.arg(filled) : u"没有可以自动填写的字段"_s;

@@ -3,6 +3,7 @@
 // value, and which are left to the operator. The page script gathers the fields and types
 // the values in; these are the decisions.
 
+#include "capture/capture_checks.h"
 #include "capture/capture_model.h"
 #include "capture/second_opinion.h"
 
@@ -69,12 +70,20 @@ struct FilledField {
     QString label;
 };
 
+// What a fill did to the page: the fields it filled, and those left to the operator.
+struct FillOutcome {
+    std::vector<FilledField> filled;
+    std::vector<LeftField> left;
+};
+
 // Maps each filled field as if the operator had visited it and chosen that label.
 void MapFilledFields(FieldMap& map, const std::vector<FilledField>& filled);
 
 // A hidden text area whose value a rich-text editor changed: mapped with the value it was
 // submitted with, as the description, unless the operator chose another label for it.
 void MapEditedTextArea(FieldMap& map, const QString& name, const QString& submittedValue);
+// The same for each such text area of a submitted form.
+void MapEditedTextAreas(FieldMap& map, const std::vector<CheckedField>& submitted);
 
 // The status text after a fill: how many fields were filled, and which are the operator's.
 QString FillSummary(qsizetype filled, const std::vector<LeftField>& leftToOperator);

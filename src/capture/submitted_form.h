@@ -32,6 +32,9 @@ struct CapturedSubmission {
     std::optional<FormPlace> form;
     // Every input, textarea and select of the form in document order; `reloaded` unset.
     std::vector<CheckedField> fields;
+    // The markup of the document the form was in (its inputs' values left out): what the
+    // page showed before the answer.
+    QString pageMarkup;
 };
 
 // The form's fields with their captions: the label window of the form's markup with that

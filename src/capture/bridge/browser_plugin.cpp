@@ -30,8 +30,10 @@ public:
     {
         if (scripts_.isolated.isEmpty()) {
             const QString formFields = ReadResource(QStringLiteral(":/sitecapture/bridge/form_fields.js"));
-            const auto withFormFields = [&formFields](QString script) {
-                return script.replace(QStringLiteral("@FORM_FIELDS_JS@"), formFields);
+            const QString fillForm = ReadResource(QStringLiteral(":/sitecapture/bridge/fill_form.js"));
+            const auto withFormFields = [&formFields, &fillForm](QString script) {
+                return script.replace(QStringLiteral("@FORM_FIELDS_JS@"), formFields)
+                    .replace(QStringLiteral("@FILL_FORM_JS@"), fillForm);
             };
             // The web channel library ships inside Qt WebEngine itself.
             scripts_.isolated = ReadResource(QStringLiteral(":/qtwebchannel/qwebchannel.js")) + u'\n'

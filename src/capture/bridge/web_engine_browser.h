@@ -3,6 +3,7 @@
 
 #include "capture/bridge_messages.h"
 #include "capture/browser_control.h"
+#include "capture/fill_request.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -41,6 +42,8 @@ public:
     std::optional<FieldSnapshot> ActiveField() const override { return active_; }
     void HighlightActiveField() override;
     void Ping(std::function<void()> answered) override;
+    void FillTestOffer(std::function<void(FillOutcome)> answered) override;
+    void ReadPage(std::function<void(QString)> answered) override;
     std::optional<CapturedSubmission> LastSubmission() const override { return lastSubmission_; }
     int ReloadForm(const FormPlace& form,
                    std::function<void(Result<std::vector<CheckedField>>)> answered) override;
@@ -65,6 +68,8 @@ private:
     void OnFrameRequest(const QUrl& url, bool formSubmission, const QByteArray& method);
     void OnField(Tab& tab, const FieldMessage& m);
     void OnSubmit(const SubmitMessage& m);
+    void OnFillable(Tab& tab, const FillableMessage& m);
+    void OnFilled(Tab& tab, const FilledMessage& m);
     void RaiseSubmission(const QUrl& url, const QByteArray& body);
 
     // Background work: each job loads one hidden page and ends with one answer.
@@ -104,6 +109,14 @@ private:
     int activeHandle_ = 0;
     int nextPing_ = 0;
     std::map<int, std::function<void()>> pings_;
+    bool destroying_ = false; // page reads that answer while the pages go are not passed on
+
+    // The one fill under way: asked of `fillTab_` as request `fillId_`, planned once the page
+    // described its forms.
+    int fillId_ = 0;
+    Tab* fillTab_ = nullptr;
+    std::optional<FillRequest> fill_;
+    std::function<void(FillOutcome)> fillAnswer_;
     QString loadingText_;
     bool loading_ = false;
 
