@@ -141,6 +141,15 @@ const char* ProposalSourceName(ProposalSource source)
     return "";
 }
 
+QString ProposalStatus(const Proposal& p, QStringView adoptKey)
+{
+    if (!p.label)
+        return u"没有建议的标签：%1"_s.arg(p.why);
+    if (p.selectedOnFocus)
+        return u"“%1”：%2"_s.arg(*p.label, p.why);
+    return u"建议“%1”（%2），按 %3 采用"_s.arg(*p.label, p.why, adoptKey);
+}
+
 bool IsVerificationCode(QStringView labelWindow, const FieldEvidence& field)
 {
     const QString caption = CaptionBefore(field.before);

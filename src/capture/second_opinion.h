@@ -43,6 +43,10 @@ Proposal ProposeLabel(QStringView labelWindow, const FieldEvidence& field);
 // "rule", "label", "placeholder", "aria", "title", "text", "name"; "" for None.
 const char* ProposalSourceName(ProposalSource source);
 
+// The status text of a proposal made on a focus change: the label the rules selected and
+// why, or the suggestion with the key that takes it, or why there is none.
+QString ProposalStatus(const Proposal& p, QStringView adoptKey);
+
 // A verification code by its name, id or any caption of it: nothing but a person fills it.
 bool IsVerificationCode(QStringView labelWindow, const FieldEvidence& field);
 

@@ -1,5 +1,6 @@
 #include "capture/success_proposal.h"
 
+#include "capture/bridge_constants.h"
 #include "capture/text_fold.h"
 
 #include <QStringList>
@@ -97,6 +98,17 @@ QStringList Sentences(QStringView markup)
 }
 
 } // namespace
+
+bool AnswerWatch::Status(QStringView text)
+{
+    if (state_ == State::Submitted && text.startsWith(QStringView(kStatusLoading)))
+        state_ = State::Loading;
+    else if (state_ == State::Loading && text == QStringView(kStatusDone)) {
+        state_ = State::Idle;
+        return true;
+    }
+    return false;
+}
 
 std::optional<QString> ProposeSuccessText(QStringView answer, QStringView formPage)
 {
