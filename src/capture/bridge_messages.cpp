@@ -3,9 +3,10 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
+
+using namespace Qt::StringLiterals;
 
 namespace sitecapture {
 namespace {
@@ -61,9 +62,9 @@ std::optional<bool> Bool(const QJsonObject& o, QLatin1StringView key)
 BridgeMessage Markup(const QJsonObject& o, Budget& budget)
 {
     MarkupMessage m;
-    const auto doc = Int(o, QLatin1StringView("doc"));
-    const auto version = Int(o, QLatin1StringView("version"));
-    const QJsonValue segments = o.value(QLatin1StringView("segments"));
+    const auto doc = Int(o, "doc"_L1);
+    const auto version = Int(o, "version"_L1);
+    const QJsonValue segments = o.value("segments"_L1);
     if (!doc || !version || !segments.isArray())
         return {};
     m.doc = *doc;
@@ -111,15 +112,15 @@ std::optional<FieldEvidence> Evidence(const QJsonValue& v, Budget& budget)
 std::optional<FieldMessage> FieldOf(const QJsonObject& o, Budget& budget)
 {
     FieldMessage m;
-    const auto doc = Int(o, QLatin1StringView("doc"));
-    const auto version = Int(o, QLatin1StringView("version"));
-    const auto handle = Int(o, QLatin1StringView("handle"));
-    const auto input = Int(o, QLatin1StringView("input"));
-    const auto tag = String(o, QLatin1StringView("tag"), budget);
-    const auto name = String(o, QLatin1StringView("name"), budget);
-    const auto value = String(o, QLatin1StringView("value"), budget);
-    const QJsonValue values = o.value(QLatin1StringView("values"));
-    const auto evidence = Evidence(o.value(QLatin1StringView("evidence")), budget);
+    const auto doc = Int(o, "doc"_L1);
+    const auto version = Int(o, "version"_L1);
+    const auto handle = Int(o, "handle"_L1);
+    const auto input = Int(o, "input"_L1);
+    const auto tag = String(o, "tag"_L1, budget);
+    const auto name = String(o, "name"_L1, budget);
+    const auto value = String(o, "value"_L1, budget);
+    const QJsonValue values = o.value("values"_L1);
+    const auto evidence = Evidence(o.value("evidence"_L1), budget);
     if (!doc || !version || !handle || !input || !tag || !name || !value || !values.isArray() || !evidence)
         return {};
     m.doc = *doc;
@@ -155,12 +156,12 @@ std::optional<FillableFieldMessage> FillableField(const QJsonValue& v, Budget& b
         return std::nullopt;
     const QJsonObject o = v.toObject();
     auto field = FieldOf(o, budget);
-    const auto maxLength = Int(o, QLatin1StringView("maxLength"));
-    const auto visible = Bool(o, QLatin1StringView("visible"));
-    const auto enabled = Bool(o, QLatin1StringView("enabled"));
-    const auto writable = Bool(o, QLatin1StringView("writable"));
-    const auto empty = Bool(o, QLatin1StringView("empty"));
-    const auto editor = Bool(o, QLatin1StringView("editor"));
+    const auto maxLength = Int(o, "maxLength"_L1);
+    const auto visible = Bool(o, "visible"_L1);
+    const auto enabled = Bool(o, "enabled"_L1);
+    const auto writable = Bool(o, "writable"_L1);
+    const auto empty = Bool(o, "empty"_L1);
+    const auto editor = Bool(o, "editor"_L1);
     if (!field || !maxLength || !visible || !enabled || !writable || !empty || !editor)
         return std::nullopt;
     return FillableFieldMessage{std::move(*field), *maxLength, *visible, *enabled, *writable, *empty, *editor};
@@ -169,16 +170,16 @@ std::optional<FillableFieldMessage> FillableField(const QJsonValue& v, Budget& b
 BridgeMessage Fillable(const QJsonObject& o, Budget& budget)
 {
     FillableMessage m;
-    const auto id = Int(o, QLatin1StringView("id"));
-    const QJsonValue forms = o.value(QLatin1StringView("forms"));
+    const auto id = Int(o, "id"_L1);
+    const QJsonValue forms = o.value("forms"_L1);
     if (!id || !forms.isArray())
         return {};
     m.id = *id;
     for (const QJsonValue& f : forms.toArray()) {
         const QJsonObject form = f.toObject();
-        const auto charset = String(form, QLatin1StringView("charset"), budget);
-        const auto holdsFocus = Bool(form, QLatin1StringView("holdsFocus"));
-        const QJsonValue fields = form.value(QLatin1StringView("fields"));
+        const auto charset = String(form, "charset"_L1, budget);
+        const auto holdsFocus = Bool(form, "holdsFocus"_L1);
+        const QJsonValue fields = form.value("fields"_L1);
         if (!f.isObject() || !charset || !holdsFocus || !fields.isArray())
             return {};
         FillableFormMessage out{*charset, *holdsFocus, {}};
@@ -196,17 +197,17 @@ BridgeMessage Fillable(const QJsonObject& o, Budget& budget)
 BridgeMessage Filled(const QJsonObject& o, Budget& budget)
 {
     FilledMessage m;
-    const auto id = Int(o, QLatin1StringView("id"));
-    const QJsonValue fields = o.value(QLatin1StringView("fields"));
+    const auto id = Int(o, "id"_L1);
+    const QJsonValue fields = o.value("fields"_L1);
     if (!id || !fields.isArray())
         return {};
     m.id = *id;
     for (const QJsonValue& v : fields.toArray()) {
         const QJsonObject f = v.toObject();
-        const auto handle = Int(f, QLatin1StringView("handle"));
-        const auto ok = Bool(f, QLatin1StringView("ok"));
-        const auto name = String(f, QLatin1StringView("name"), budget);
-        const auto value = String(f, QLatin1StringView("value"), budget);
+        const auto handle = Int(f, "handle"_L1);
+        const auto ok = Bool(f, "ok"_L1);
+        const auto name = String(f, "name"_L1, budget);
+        const auto value = String(f, "value"_L1, budget);
         if (!v.isObject() || !handle || !ok || !name || !value)
             return {};
         m.fields.append({*handle, *ok, *name, *value});
@@ -220,24 +221,24 @@ std::optional<FormEntry> Entry(const QJsonValue& v, Budget& budget)
         return std::nullopt;
     const QJsonObject o = v.toObject();
     FormEntry e;
-    const auto name = String(o, QLatin1StringView("name"), budget);
+    const auto name = String(o, "name"_L1, budget);
     if (!name)
         return std::nullopt;
     e.name = *name;
-    if (o.contains(QLatin1StringView("value"))) {
-        const auto value = String(o, QLatin1StringView("value"), budget);
+    if (o.contains("value"_L1)) {
+        const auto value = String(o, "value"_L1, budget);
         if (!value)
             return std::nullopt;
         e.value = *value;
         return e;
     }
-    const QJsonValue fileValue = o.value(QLatin1StringView("file"));
+    const QJsonValue fileValue = o.value("file"_L1);
     if (!fileValue.isObject())
         return std::nullopt;
     const QJsonObject file = fileValue.toObject();
-    const auto fileName = String(file, QLatin1StringView("name"), budget);
-    const auto type = String(file, QLatin1StringView("type"), budget);
-    const auto data = String(file, QLatin1StringView("data"), budget);
+    const auto fileName = String(file, "name"_L1, budget);
+    const auto type = String(file, "type"_L1, budget);
+    const auto data = String(file, "data"_L1, budget);
     if (!fileName || !type || !data)
         return std::nullopt;
     const auto decoded = QByteArray::fromBase64Encoding(
@@ -278,11 +279,11 @@ std::optional<FormFieldMessage> FormField(const QJsonValue& v, bool described, B
         return std::nullopt;
     const QJsonObject o = v.toObject();
     FormFieldMessage f;
-    const auto name = String(o, QLatin1StringView("name"), budget);
-    const auto id = String(o, QLatin1StringView("id"), budget);
-    const auto type = String(o, QLatin1StringView("type"), budget);
-    const auto readonly = Bool(o, QLatin1StringView("readonly"));
-    const auto value = String(o, QLatin1StringView("value"), budget);
+    const auto name = String(o, "name"_L1, budget);
+    const auto id = String(o, "id"_L1, budget);
+    const auto type = String(o, "type"_L1, budget);
+    const auto readonly = Bool(o, "readonly"_L1);
+    const auto value = String(o, "value"_L1, budget);
     if (!name || !id || !type || !readonly || !value)
         return std::nullopt;
     f.name = *name;
@@ -292,17 +293,17 @@ std::optional<FormFieldMessage> FormField(const QJsonValue& v, bool described, B
     f.value = *value;
     if (!described)
         return f;
-    const auto typed = Bool(o, QLatin1StringView("typed"));
-    const auto image = String(o, QLatin1StringView("image"), budget);
-    const auto mark = Int(o, QLatin1StringView("mark"));
+    const auto typed = Bool(o, "typed"_L1);
+    const auto image = String(o, "image"_L1, budget);
+    const auto mark = Int(o, "mark"_L1);
     if (!typed || !image || !mark || *mark < -1)
         return std::nullopt;
     f.typed = *typed;
     f.image = *image;
     f.mark = *mark;
     // Absent from pages described before editors were followed.
-    if (o.contains(QLatin1StringView("edited"))) {
-        const auto edited = Bool(o, QLatin1StringView("edited"));
+    if (o.contains("edited"_L1)) {
+        const auto edited = Bool(o, "edited"_L1);
         if (!edited)
             return std::nullopt;
         f.edited = *edited;
@@ -330,12 +331,12 @@ std::optional<SubmittedFormMessage> SubmittedForm(const QJsonValue& v, Budget& b
         return std::nullopt;
     const QJsonObject o = v.toObject();
     SubmittedFormMessage m;
-    const auto page = String(o, QLatin1StringView("page"), budget);
-    const auto index = Int(o, QLatin1StringView("index"));
-    const auto action = String(o, QLatin1StringView("action"), budget);
-    auto fields = FormFields(o.value(QLatin1StringView("fields")), true, budget);
-    auto segments = Strings(o.value(QLatin1StringView("segments")), budget);
-    auto values = Strings(o.value(QLatin1StringView("values")), budget);
+    const auto page = String(o, "page"_L1, budget);
+    const auto index = Int(o, "index"_L1);
+    const auto action = String(o, "action"_L1, budget);
+    auto fields = FormFields(o.value("fields"_L1), true, budget);
+    auto segments = Strings(o.value("segments"_L1), budget);
+    auto values = Strings(o.value("values"_L1), budget);
     if (!page || !index || *index < 0 || !action || !fields || !segments || !values
         || !IsAbsolute(*page) || !IsAbsolute(*action))
         return std::nullopt;
@@ -357,10 +358,10 @@ std::optional<SubmittedFormMessage> SubmittedForm(const QJsonValue& v, Budget& b
 BridgeMessage Submit(const QJsonObject& o, Budget& budget)
 {
     SubmitMessage m;
-    const auto url = String(o, QLatin1StringView("url"), budget);
-    const auto enctype = String(o, QLatin1StringView("enctype"), budget);
-    const auto charset = String(o, QLatin1StringView("charset"), budget);
-    const QJsonValue entries = o.value(QLatin1StringView("entries"));
+    const auto url = String(o, "url"_L1, budget);
+    const auto enctype = String(o, "enctype"_L1, budget);
+    const auto charset = String(o, "charset"_L1, budget);
+    const QJsonValue entries = o.value("entries"_L1);
     if (!url || !enctype || !charset || !entries.isArray())
         return {};
     if (!IsAbsolute(*url))
@@ -374,8 +375,8 @@ BridgeMessage Submit(const QJsonObject& o, Budget& budget)
             return {};
         m.entries.append(std::move(*e));
     }
-    if (o.contains(QLatin1StringView("form"))) {
-        m.form = SubmittedForm(o.value(QLatin1StringView("form")), budget);
+    if (o.contains("form"_L1)) {
+        m.form = SubmittedForm(o.value("form"_L1), budget);
         if (!m.form)
             return {};
     }
@@ -389,7 +390,7 @@ BridgeMessage ParseBridgeMessage(const QJsonValue& message)
     if (!message.isObject())
         return {};
     const QJsonObject o = message.toObject();
-    const QString kind = o.value(QLatin1StringView("kind")).toString();
+    const QString kind = o.value("kind"_L1).toString();
     Budget budget;
     if (kind == u"hello")
         return HelloMessage{};
@@ -406,7 +407,7 @@ BridgeMessage ParseBridgeMessage(const QJsonValue& message)
     if (kind == u"filled")
         return Filled(o, budget);
     if (kind == u"pong") {
-        const auto id = Int(o, QLatin1StringView("id"));
+        const auto id = Int(o, "id"_L1);
         if (!id)
             return {};
         return PongMessage{*id};
@@ -421,9 +422,9 @@ std::optional<FormReadingMessage> ParseFormReading(const QJsonValue& message)
     const QJsonObject o = message.toObject();
     Budget budget;
     FormReadingMessage m;
-    const auto page = String(o, QLatin1StringView("page"), budget);
-    const QJsonValue action = o.value(QLatin1StringView("action"));
-    auto fields = FormFields(o.value(QLatin1StringView("fields")), false, budget);
+    const auto page = String(o, "page"_L1, budget);
+    const QJsonValue action = o.value("action"_L1);
+    auto fields = FormFields(o.value("fields"_L1), false, budget);
     if (!page || !fields || !(action.isNull() || action.isString()))
         return std::nullopt;
     m.page = *page;
@@ -431,145 +432,6 @@ std::optional<FormReadingMessage> ParseFormReading(const QJsonValue& message)
         m.action = action.toString();
     m.fields = std::move(*fields);
     return m;
-}
-
-void FieldSnapshots::Apply(const MarkupMessage& m)
-{
-    // The page's frames come and go (advertising frames reload): the document used least
-    // recently makes room.
-    constexpr qsizetype kMaxDocuments = 64;
-    if (!docs_.contains(m.doc) && docs_.size() >= kMaxDocuments) {
-        auto oldest = std::min_element(docs_.begin(), docs_.end(),
-                                       [](const Document& a, const Document& b) { return a.used < b.used; });
-        docs_.erase(oldest);
-    }
-    docs_.insert(m.doc, Document{m.version, ++uses_, PageMarkup(m.segments)});
-}
-
-FieldSnapshot FieldSnapshots::Take(const FieldMessage& m)
-{
-    FieldSnapshot s;
-    s.tagName = m.tag;
-    s.name = m.name;
-    s.value = NormalizeLineBreaks(m.value);
-    s.evidence = m.evidence;
-    auto doc = docs_.find(m.doc);
-    if (doc == docs_.end())
-        return s;
-    doc->used = ++uses_;
-    if (doc->version != m.version || m.input < 0)
-        return s;
-    for (const auto& [index, value] : m.values)
-        doc->markup.SetValue(index, value);
-    s.markup = doc->markup.MarkupForField(m.input);
-    return s;
-}
-
-namespace {
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-bool IsUnreserved(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.'
-        || c == '_' || c == '~';
-}
-
-// A page that reports without ever submitting keeps only this many waiting.
-constexpr std::size_t kKeptPending = 8;
-
-template <class T>
-void Keep(std::vector<T>& list, T entry)
-{
-    list.push_back(std::move(entry));
-    if (list.size() > kKeptPending)
-        list.erase(list.begin());
-}
-
-} // namespace
-
-QByteArray AddressKey(const QUrl& url, bool query)
-{
-    static constexpr char kHexUpper[] = "0123456789ABCDEF";
-    const QString scheme = url.scheme().toLower();
-    const int defaultPort = scheme == u"http" ? 80 : scheme == u"https" ? 443 : -1;
-    QUrl::FormattingOptions parts = QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::RemoveFragment;
-    if (!query)
-        parts |= QUrl::RemoveQuery;
-    QByteArray rest = url.toEncoded(parts);
-    if (rest.isEmpty() || rest.startsWith('?'))
-        rest.prepend('/');
-    QByteArray key = scheme.toLatin1() + "://" + url.host(QUrl::FullyEncoded).toLower().toLatin1() + ':'
-        + QByteArray::number(url.port(defaultPort));
-    key.reserve(key.size() + rest.size());
-    for (qsizetype i = 0; i < rest.size(); ++i) {
-        const char c = rest[i];
-        const int hi = i + 2 < rest.size() ? HexValue(rest[i + 1]) : -1;
-        const int lo = hi >= 0 ? HexValue(rest[i + 2]) : -1;
-        if (c != '%' || lo < 0) {
-            key.append(c);
-            continue;
-        }
-        const char byte = char(hi * 16 + lo);
-        if (IsUnreserved(byte))
-            key.append(byte);
-        else
-            key.append('%').append(kHexUpper[hi]).append(kHexUpper[lo]);
-        i += 2;
-    }
-    return key;
-}
-
-SubmissionMatcher::Pending SubmissionMatcher::Make(const QUrl& url, QByteArray body, qint64 nowMs)
-{
-    return Pending{AddressKey(url), AddressKey(url, false), url, std::move(body), nowMs};
-}
-
-std::optional<SubmissionMatcher::Pending> SubmissionMatcher::Take(std::vector<Pending>& from,
-                                                                 const Pending& to, qint64 nowMs)
-{
-    std::erase_if(from, [nowMs](const Pending& p) { return nowMs - p.at > kWaitMs; });
-    auto found = std::find_if(from.rbegin(), from.rend(), [&](const Pending& p) { return p.key == to.key; });
-    if (found == from.rend()
-        && std::count_if(from.begin(), from.end(), [&](const Pending& p) { return p.place == to.place; }) == 1)
-        found = std::find_if(from.rbegin(), from.rend(), [&](const Pending& p) { return p.place == to.place; });
-    if (found == from.rend())
-        return std::nullopt;
-    Pending p = std::move(*found);
-    from.erase(std::next(found).base());
-    return p;
-}
-
-std::optional<QUrl> SubmissionMatcher::Submitted(const QUrl& action, const QByteArray& body, qint64 nowMs)
-{
-    Pending report = Make(action, body, nowMs);
-    if (std::optional<Pending> request = Take(requests_, report, nowMs))
-        return request->url;
-    // A newer submission to the same address replaces the one still waiting: the last wins.
-    std::erase_if(reports_, [&](const Pending& p) { return p.key == report.key; });
-    Keep(reports_, std::move(report));
-    return std::nullopt;
-}
-
-std::optional<QByteArray> SubmissionMatcher::Requested(const QUrl& url, bool formSubmission,
-                                                       QByteArrayView method, qint64 nowMs)
-{
-    if (!formSubmission || method.compare("POST", Qt::CaseInsensitive) != 0)
-        return std::nullopt;
-    Pending request = Make(url, {}, nowMs);
-    if (std::optional<Pending> report = Take(reports_, request, nowMs))
-        return std::move(report->body);
-    Keep(requests_, std::move(request));
-    return std::nullopt;
 }
 
 } // namespace sitecapture

@@ -3,11 +3,11 @@
 // the sitecapture_browser plugin, and a fake for tests. No engine types here, and no
 // QObject either: the plugin and the program each hold their own copy of this header.
 
+#include "base/operator_error.h"
 #include "capture/bridge_constants.h"
+#include "capture/captured_submission.h"
 #include "capture/field_tracking.h"
 #include "capture/fill_plan.h"
-#include "capture/operator_error.h"
-#include "capture/submitted_form.h"
 
 #include <QByteArray>
 #include <QString>

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QPluginLoader>
 
+using namespace Qt::StringLiterals;
+
 namespace sitecapture {
 
 Result<BrowserFactory*> LoadBrowserFactory()
@@ -11,11 +13,11 @@ Result<BrowserFactory*> LoadBrowserFactory()
     // Kept for the whole run; its destruction does not unload the plugin, so no page outlives
     // its code.
     static QPluginLoader loader(
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("sitecapture_browser")));
+        QDir(QCoreApplication::applicationDirPath()).filePath(u"sitecapture_browser"_s));
     if (auto* factory = qobject_cast<BrowserFactory*>(loader.instance()))
         return factory;
     return OperatorError{ErrorKind::BrowserUnavailable, loader.fileName(),
-                         QStringLiteral(u"无法加载内嵌浏览器组件 %1，请确认它与本程序在同一目录。\n（%2）")
+                         u"无法加载内嵌浏览器组件 %1，请确认它与本程序在同一目录。\n（%2）"_s
                              .arg(QDir::toNativeSeparators(loader.fileName()), loader.errorString())};
 }
 

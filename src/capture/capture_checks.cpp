@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QSet>
 
+using namespace Qt::StringLiterals;
+
 namespace sitecapture {
 namespace {
 
@@ -109,13 +111,13 @@ QString Quoted(const QStringList& names)
     QStringList quoted;
     quoted.reserve(names.size());
     for (const QString& n : names)
-        quoted.append(QStringLiteral(u"“%1”").arg(n));
-    return quoted.join(QStringLiteral(u"、"));
+        quoted.append(u"“%1”"_s.arg(n));
+    return quoted.join(u"、"_s);
 }
 
 QString FormTitle(CheckedFormKind form)
 {
-    return form == CheckedFormKind::login ? QStringLiteral(u"登录表单") : QStringLiteral(u"发布表单");
+    return form == CheckedFormKind::login ? u"登录表单"_s : u"发布表单"_s;
 }
 
 // The one-argument-pass arg() keeps a "%1" inside a field name as it is.
@@ -124,31 +126,31 @@ QString FieldMessage(CheckKind kind, CheckedFormKind form, const QStringList& na
     QString text;
     switch (kind) {
     case CheckKind::per_visit:
-        text = QStringLiteral(u"%1的字段%2在同一网页重新打开后取值变了，是每次访问都不同的令牌、"
-                              u"视图状态或时间戳，模板里存的旧值以后发布时多半会被网站拒绝；"
-                              u"请趁还在网站上重放一次本次提交，看网站是否仍然接受。");
+        text = u"%1的字段%2在同一网页重新打开后取值变了，是每次访问都不同的令牌、"
+               u"视图状态或时间戳，模板里存的旧值以后发布时多半会被网站拒绝；"
+               u"请趁还在网站上重放一次本次提交，看网站是否仍然接受。"_s;
         break;
     case CheckKind::captcha:
-        text = QStringLiteral(u"%1的字段%2是验证码，每次都不同，发布软件无法自动填写；"
-                              u"请趁还在网站上确认不填验证码能否提交（例如登录后发布页不再要求），"
-                              u"否则该网站无法自动发布。");
+        text = u"%1的字段%2是验证码，每次都不同，发布软件无法自动填写；"
+               u"请趁还在网站上确认不填验证码能否提交（例如登录后发布页不再要求），"
+               u"否则该网站无法自动发布。"_s;
         break;
     case CheckKind::verbatim:
-        text = QStringLiteral(u"%1的字段%2仍是您输入的测试内容，没有换成标签，"
-                              u"以后每条信息都会原样发出这些测试内容；"
-                              u"请现在在网页中点到%3选好标签，再提交一次。");
+        text = u"%1的字段%2仍是您输入的测试内容，没有换成标签，"
+               u"以后每条信息都会原样发出这些测试内容；"
+               u"请现在在网页中点到%3选好标签，再提交一次。"_s;
         break;
     case CheckKind::lost_mapping:
-        text = QStringLiteral(u"%1的字段%2已选了标签，模板里却没有换上标签"
-                              u"（多半是选好标签后又改了内容），发布时%3不会换成信息内容；"
-                              u"请现在在网页中点到%3重新选一次标签，再提交一次。");
+        text = u"%1的字段%2已选了标签，模板里却没有换上标签"
+               u"（多半是选好标签后又改了内容），发布时%3不会换成信息内容；"
+               u"请现在在网页中点到%3重新选一次标签，再提交一次。"_s;
         break;
     default:
         return {};
     }
     if (!text.contains(u"%3"))
         return text.arg(FormTitle(form), Quoted(names));
-    const QString these = names.size() == 1 ? QStringLiteral(u"这个字段") : QStringLiteral(u"这些字段");
+    const QString these = names.size() == 1 ? u"这个字段"_s : u"这些字段"_s;
     return text.arg(FormTitle(form), Quoted(names), these);
 }
 
@@ -158,24 +160,22 @@ QString AmbiguousMessage(CheckedFormKind form, const QStringList& badValues,
     QStringList causes;
     QStringList advice;
     if (!badValues.isEmpty()) {
-        causes.append(QStringLiteral(u"字段%1的内容含有“&”或“=”").arg(Quoted(badValues)));
-        advice.append(QStringLiteral(u"把这些内容改成不含“&”和“=”的文字，再提交一次"));
+        causes.append(u"字段%1的内容含有“&”或“=”"_s.arg(Quoted(badValues)));
+        advice.append(u"把这些内容改成不含“&”和“=”的文字，再提交一次"_s);
     }
     if (!twice.isEmpty()) {
-        causes.append(QStringLiteral(u"字段名%1出现了不止一次").arg(Quoted(twice)));
-        advice.append(QStringLiteral(u"核对同名字段的标签选在了要填的那一个上"));
+        causes.append(u"字段名%1出现了不止一次"_s.arg(Quoted(twice)));
+        advice.append(u"核对同名字段的标签选在了要填的那一个上"_s);
     }
-    return QStringLiteral(u"%1中%2，模板无法准确拆回各个字段，发布时内容可能错位；请现在%3。")
-        .arg(FormTitle(form), causes.join(QStringLiteral(u"，")),
-             advice.join(QStringLiteral(u"，并")));
+    return u"%1中%2，模板无法准确拆回各个字段，发布时内容可能错位；请现在%3。"_s
+        .arg(FormTitle(form), causes.join(u"，"_s), advice.join(u"，并"_s));
 }
 
 QString NoSuccessMessage(CheckedFormKind form)
 {
-    return QStringLiteral(u"%1没有填写“成功后返回的代码”，发布软件无法分辨成功和失败；"
-                          u"请现在回到%2那一步，从提交成功后的网页中复制一段只有成功时才出现的文字填进去。")
-        .arg(FormTitle(form), form == CheckedFormKind::login ? QStringLiteral(u"登录")
-                                                             : QStringLiteral(u"发布"));
+    return u"%1没有填写“成功后返回的代码”，发布软件无法分辨成功和失败；"
+           u"请现在回到%2那一步，从提交成功后的网页中复制一段只有成功时才出现的文字填进去。"_s
+        .arg(FormTitle(form), form == CheckedFormKind::login ? u"登录"_s : u"发布"_s);
 }
 
 QString DuplicateMessage(const std::vector<const StoredSite*>& sites)
@@ -183,12 +183,12 @@ QString DuplicateMessage(const std::vector<const StoredSite*>& sites)
     constexpr std::size_t kNamed = 5;
     QStringList named;
     for (std::size_t i = 0; i < sites.size() && i < kNamed; ++i)
-        named.append(QStringLiteral(u"编号 %1“%2”").arg(QString::number(sites[i]->id), sites[i]->name));
-    QString list = named.join(QStringLiteral(u"、"));
+        named.append(u"编号 %1“%2”"_s.arg(QString::number(sites[i]->id), sites[i]->name));
+    QString list = named.join(u"、"_s);
     if (sites.size() > kNamed)
-        list += QStringLiteral(u"等 %1 个网站").arg(sites.size());
-    return QStringLiteral(u"已收录的网站%1与本站的网址主机相同，同一网站收录两次会重复发布；"
-                          u"请确认是否应当编辑原来那一条，而不是再存一条。")
+        list += u"等 %1 个网站"_s.arg(sites.size());
+    return u"已收录的网站%1与本站的网址主机相同，同一网站收录两次会重复发布；"
+           u"请确认是否应当编辑原来那一条，而不是再存一条。"_s
         .arg(list);
 }
 

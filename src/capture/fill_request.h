@@ -4,6 +4,7 @@
 // into what was filled.
 
 #include "capture/bridge_messages.h"
+#include "capture/field_snapshots.h"
 #include "capture/fill_plan.h"
 
 #include <QJsonArray>

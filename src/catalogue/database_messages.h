@@ -2,7 +2,7 @@
 // Every message of the site database for the operator, in one place: what was being done,
 // the file, the cause, and the engine's own words in brackets. Private to the catalogue.
 
-#include "capture/operator_error.h"
+#include "base/operator_error.h"
 
 #include <QString>
 

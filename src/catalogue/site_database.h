@@ -2,7 +2,7 @@
 // The site database DIY.xqd: opening (from the template sdk.dll on first start), listing,
 // loading, deleting, adding and updating rows of table main.
 
-#include "capture/operator_error.h"
+#include "base/operator_error.h"
 #include "catalogue/save_encoding.h"
 #include "catalogue/site_record.h"
 
@@ -18,12 +18,8 @@ struct sqlite3;
 namespace sitecapture {
 
 inline constexpr char16_t kSiteDatabaseFile[] = u"DIY.xqd";
-inline constexpr char16_t kTemplateFile[] = u"sdk.dll";
 // Long enough for the posting product to finish what it is doing with the file.
 inline constexpr std::chrono::milliseconds kDefaultBusyTimeout{5000};
-
-// True for an existing regular file; any error while asking counts as "no".
-bool FileExists(const QString& path);
 
 class SiteDatabase {
 public:

@@ -3,7 +3,7 @@
 // a site database, and making DIY.xqd from the template on first start. Private to the
 // catalogue's implementation.
 
-#include "capture/operator_error.h"
+#include "base/operator_error.h"
 #include "catalogue/database_messages.h"
 
 #include <QString>
@@ -14,6 +14,11 @@
 struct sqlite3;
 
 namespace sitecapture {
+
+inline constexpr char16_t kTemplateFile[] = u"sdk.dll";
+
+// True for an existing regular file; any error while asking counts as "no".
+bool FileExists(const QString& path);
 
 // sqlite3_open_v2 with extended result codes, the busy timeout and a guarded configuration.
 int OpenConnection(const QString& path, int flags, std::chrono::milliseconds timeout, sqlite3** db);

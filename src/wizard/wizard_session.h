@@ -3,7 +3,7 @@
 // of the wizard window (WizardSession).
 
 #include "capture/capture_model.h"
-#include "capture/submitted_form.h"
+#include "capture/captured_submission.h"
 
 #include <QString>
 

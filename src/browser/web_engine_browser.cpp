@@ -1,17 +1,16 @@
-#include "capture/bridge/web_engine_browser.h"
+#include "browser/web_engine_browser.h"
 
-#include "capture/bridge/bridge_object.h"
+#include "browser/background_pages.h"
+#include "browser/bridge_object.h"
+#include "browser/page_log.h"
 #include "capture/codepage.h"
+#include "capture/field_snapshots.h"
 #include "capture/form_encoding.h"
+#include "capture/submitted_form.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QLoggingCategory>
 #include <QPointer>
 #include <QTimer>
 #include <QWebChannel>
-#include <QWebEngineHttpRequest>
-#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -23,12 +22,13 @@
 #include <algorithm>
 #include <utility>
 
-namespace sitecapture {
-namespace {
-
 using namespace Qt::StringLiterals;
 
+namespace sitecapture {
+
 Q_LOGGING_CATEGORY(lcPage, "sitecapture.page", QtWarningMsg)
+
+namespace {
 
 const QString kLoading = QString::fromUtf16(kStatusLoading);
 const QString kDone = QString::fromUtf16(kStatusDone);
@@ -58,18 +58,8 @@ QWebEngineScript MakeScript(const QString& name, const QString& source, quint32 
 // Addresses a new window can show; others (mail links, custom schemes) never load.
 bool IsLoadable(const QUrl& url)
 {
-    static const QStringList schemes{QStringLiteral("http"), QStringLiteral("https"),
-                                     QStringLiteral("data"), QStringLiteral("blob"),
-                                     QStringLiteral("about")};
+    static const QStringList schemes{u"http"_s, u"https"_s, u"data"_s, u"blob"_s, u"about"_s};
     return schemes.contains(url.scheme(), Qt::CaseInsensitive);
-}
-
-// The only addresses background work loads or posts to.
-bool IsWebAddress(const QUrl& url)
-{
-    return url.isValid() && !url.host().isEmpty()
-        && (url.scheme().compare(u"http", Qt::CaseInsensitive) == 0
-            || url.scheme().compare(u"https", Qt::CaseInsensitive) == 0);
 }
 
 // Submissions described but not yet raised: a page that describes without submitting
@@ -109,59 +99,6 @@ private:
     Tab& tab_;
 };
 
-// A page loaded in the background: out of sight, without the tool's scripts or channel.
-// It loads the one address it was made for; anything else it tries (another address, a
-// frame, a window, a dialog, a file) comes to nothing, and leaving the address is reported.
-class WebEngineBrowser::HiddenPage final : public QWebEnginePage {
-public:
-    HiddenPage(QWebEngineProfile* profile, const QUrl& address, bool followRedirects)
-        : QWebEnginePage(profile), address_(address), followRedirects_(followRedirects)
-    {
-    }
-
-    // Called when the page tries to go elsewhere than its address (and is kept from it).
-    std::function<void()> onLeave;
-
-    // The load is over: from now on nothing navigates. A meta refresh or a script's
-    // address comes as a redirect too, but only once the document has loaded.
-    void Settle() { settled_ = true; }
-    bool Settled() const { return settled_; }
-
-protected:
-    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override
-    {
-        if (!isMainFrame)
-            return false; // frames bring nothing the answer needs
-        if (!started_) {
-            started_ = true;
-            if (AddressKey(url) == AddressKey(address_))
-                return true;
-        } else if (!settled_ && followRedirects_ && type == NavigationTypeRedirect && IsWebAddress(url)) {
-            return true;
-        }
-        if (onLeave)
-            onLeave();
-        return false;
-    }
-
-    QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
-    QStringList chooseFiles(FileSelectionMode, const QStringList&, const QStringList&) override { return {}; }
-    void javaScriptAlert(const QUrl&, const QString&) override {}
-    bool javaScriptConfirm(const QUrl&, const QString&) override { return false; }
-    bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override { return false; }
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int line,
-                                  const QString& source) override
-    {
-        qCDebug(lcPage).noquote() << "hidden:" << source << line << message;
-    }
-
-private:
-    QUrl address_;
-    bool followRedirects_;
-    bool started_ = false;
-    bool settled_ = false;
-};
-
 // Every request of the browser's pages passes here, as the engine is about to send it: its
 // address, method and whether the engine itself made it for a form submission.
 class WebEngineBrowser::Requests final : public QWebEngineUrlRequestInterceptor {
@@ -187,20 +124,6 @@ private:
     WebEngineBrowser& owner_;
 };
 
-struct WebEngineBrowser::Job {
-    QString address;
-    QString outcome; // what a failure means, after a comma: "无法检查" for a reload
-    std::unique_ptr<HiddenPage> page;
-    QTimer timer;
-    std::function<void(const OperatorError&)> failed;
-    // A reload: the form to find again, and where its fields go.
-    FormPlace place;
-    std::function<void(Result<std::vector<CheckedField>>)> reloaded;
-    // A replay: where the response goes.
-    std::function<void(Result<ReplayResponse>)> replayed;
-    bool loaded = false; // the replay's answer is being read
-};
-
 struct WebEngineBrowser::Tab {
     std::unique_ptr<BridgeObject> bridge;
     std::unique_ptr<QWebChannel> channel;
@@ -211,12 +134,13 @@ struct WebEngineBrowser::Tab {
 };
 
 WebEngineBrowser::WebEngineBrowser(BrowserEvents& events, BridgeScripts scripts)
-    : events_(events), scripts_(std::move(scripts))
+    : events_(events)
 {
     clock_.start();
     requests_ = std::make_unique<Requests>(*this);
     profile_ = std::make_unique<QWebEngineProfile>(); // no storage name: off the record
     profile_->setUrlRequestInterceptor(requests_.get());
+    background_ = std::make_unique<BackgroundPages>(*profile_, std::move(scripts.reading));
     QWebEngineSettings* settings = profile_->settings();
     // A page never gets the desktop to open anything (mail links, custom schemes).
     settings->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
@@ -224,11 +148,11 @@ WebEngineBrowser::WebEngineBrowser(BrowserEvents& events, BridgeScripts scripts)
     // A name of the hook's event no page can know, so that no page can announce a submission.
     const QString hookEvent = NewSubmitHookEvent();
     // Per page, not per profile: the hidden pages of the same profile go without them.
-    pageScripts_ << MakeScript(QStringLiteral("sitecapture-bridge"),
-                               WithSubmitHookEvent(scripts_.isolated, hookEvent),
+    pageScripts_ << MakeScript(u"sitecapture-bridge"_s,
+                               WithSubmitHookEvent(scripts.isolated, hookEvent),
                                QWebEngineScript::ApplicationWorld)
-                 << MakeScript(QStringLiteral("sitecapture-submit-hook"),
-                               WithSubmitHookEvent(scripts_.mainWorld, hookEvent),
+                 << MakeScript(u"sitecapture-submit-hook"_s,
+                               WithSubmitHookEvent(scripts.mainWorld, hookEvent),
                                QWebEngineScript::MainWorld);
     view_ = std::make_unique<QWebEngineView>();
     view_->setContextMenuPolicy(Qt::NoContextMenu);
@@ -246,13 +170,7 @@ WebEngineBrowser::~WebEngineBrowser()
             tab->closing = true;
             tab->page->disconnect(this);
         }
-    unanswered_.clear();
-    std::map<int, std::unique_ptr<Job>> jobs = std::move(jobs_);
-    jobs_.clear();
-    for (auto& [id, job] : jobs)
-        job->page->disconnect(this);
-    jobs.clear();
-    endedJobs_.clear();
+    background_.reset();
     view_.reset();
     closing_.clear();
     tabs_.clear();
@@ -270,7 +188,7 @@ WebEngineBrowser::Tab& WebEngineBrowser::OpenTab()
     t.bridge = std::make_unique<BridgeObject>(
         [this, &t](const QJsonValue& message) { OnReport(t, message); });
     t.channel = std::make_unique<QWebChannel>();
-    t.channel->registerObject(QStringLiteral("bridge"), t.bridge.get());
+    t.channel->registerObject(u"bridge"_s, t.bridge.get());
     t.page = std::make_unique<Page>(profile_.get(), *this, t);
     t.page->scripts().insert(pageScripts_);
     t.page->setWebChannel(t.channel.get(), QWebEngineScript::ApplicationWorld);
@@ -505,236 +423,25 @@ void WebEngineBrowser::RaiseSubmission(const QUrl& url, const QByteArray& body)
     }
     s.action = url.toString(QUrl::FullyEncoded);
     s.body = body;
-    submittedActions_.insert(AddressKey(url));
-    if (s.form)
-        submittedPages_.insert(AddressKey(QUrl(s.form->pageUrl)));
+    background_->AllowSubmitted(url, s.form);
     lastSubmission_ = std::move(s);
     events_.BeforeNavigate2(lastSubmission_->action, body);
-}
-
-// --- background work ---------------------------------------------------------------------
-
-WebEngineBrowser::Job& WebEngineBrowser::StartJob(int id, const QUrl& address, bool javascript,
-                                                  bool followRedirects,
-                                                  std::function<void(const OperatorError&)> failed)
-{
-    auto job = std::make_unique<Job>();
-    job->address = address.toString();
-    job->failed = std::move(failed);
-    job->page = std::make_unique<HiddenPage>(profile_.get(), address, followRedirects);
-    HiddenPage* page = job->page.get();
-    QWebEngineSettings* settings = page->settings();
-    settings->setAttribute(QWebEngineSettings::JavascriptEnabled, javascript);
-    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    // An image load may renew a verification code in the site's session.
-    settings->setAttribute(QWebEngineSettings::AutoLoadImages, false);
-    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-    // A load that fails leaves no page of the engine's to be read as the site's.
-    settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
-    page->setAudioMuted(true);
-    connect(page, &QWebEnginePage::windowCloseRequested, this,
-            [this, id] { Fail(id, ErrorKind::NotChecked, u"后台打开的网页自己关闭了"_s); });
-    connect(page, &QWebEnginePage::renderProcessTerminated, this,
-            [this, id] { Fail(id, ErrorKind::NotChecked, u"后台打开的网页意外结束了"_s); });
-    job->timer.setSingleShot(true);
-    connect(&job->timer, &QTimer::timeout, this, [this, id] {
-        Fail(id, ErrorKind::TimedOut, QStringLiteral(u"网站 %1 秒内没有回应").arg(kBackgroundTimeoutMs / 1000));
-    });
-    job->timer.start(kBackgroundTimeoutMs);
-    unanswered_.insert(id);
-    Job& j = *job;
-    jobs_[id] = std::move(job);
-    return j;
-}
-
-void WebEngineBrowser::Refuse(int id, std::function<void(const OperatorError&)> failed,
-                              const QString& address, const QString& message)
-{
-    unanswered_.insert(id);
-    Deliver(id, [failed = std::move(failed), error = OperatorError{ErrorKind::Refused, address, message}] {
-        failed(error);
-    });
-}
-
-void WebEngineBrowser::Fail(int id, ErrorKind kind, const QString& what)
-{
-    auto it = jobs_.find(id);
-    if (it == jobs_.end())
-        return;
-    const Job& job = *it->second;
-    const QString message = what + u'，' + job.outcome + u'：' + job.address;
-    Finish(id, [failed = job.failed, error = OperatorError{kind, job.address, message}] { failed(error); });
-}
-
-void WebEngineBrowser::Finish(int id, std::function<void()> answer)
-{
-    auto it = jobs_.find(id);
-    if (it == jobs_.end())
-        return;
-    std::unique_ptr<Job> job = std::move(it->second);
-    jobs_.erase(it);
-    EndJob(std::move(job));
-    Deliver(id, std::move(answer));
-}
-
-void WebEngineBrowser::EndJob(std::unique_ptr<Job> job)
-{
-    job->timer.stop();
-    job->page->onLeave = nullptr;
-    job->page->disconnect(this);
-    job->page->triggerAction(QWebEnginePage::Stop);
-    // The page may be inside one of its own signals: it goes on the next turn of the loop.
-    endedJobs_.push_back(std::move(job));
-    QTimer::singleShot(0, this, [this] { endedJobs_.clear(); });
-}
-
-void WebEngineBrowser::Deliver(int id, std::function<void()> answer)
-{
-    // From the event loop: never inside the call that asked, nor inside a page's signal.
-    QMetaObject::invokeMethod(
-        this,
-        [this, id, answer = std::move(answer)] {
-            if (unanswered_.remove(id))
-                answer();
-        },
-        Qt::QueuedConnection);
-}
-
-void WebEngineBrowser::Cancel(int request)
-{
-    unanswered_.remove(request);
-    auto it = jobs_.find(request);
-    if (it == jobs_.end())
-        return;
-    std::unique_ptr<Job> job = std::move(it->second);
-    jobs_.erase(it);
-    EndJob(std::move(job));
 }
 
 int WebEngineBrowser::ReloadForm(const FormPlace& form,
                                  std::function<void(Result<std::vector<CheckedField>>)> answered)
 {
-    const int id = ++nextJob_;
-    auto failed = [answered](const OperatorError& e) { answered(e); };
-    const QUrl url(form.pageUrl, QUrl::StrictMode);
-    if (!IsWebAddress(url)) {
-        Refuse(id, failed, form.pageUrl,
-               QStringLiteral(u"只能在后台重新打开 http 或 https 网页，这个地址不是：%1").arg(form.pageUrl));
-        return id;
-    }
-    if (!submittedPages_.contains(AddressKey(url)) || form.index < 0) {
-        Refuse(id, failed, form.pageUrl,
-               QStringLiteral(u"只能在后台重新打开本次提交过表单的网页，这个网页不是：%1").arg(form.pageUrl));
-        return id;
-    }
-    Job& job = StartJob(id, url, true, false, failed);
-    job.outcome = u"无法检查"_s;
-    job.place = form;
-    job.reloaded = std::move(answered);
-    // Before it is read or after: a page that goes elsewhere is not the one to answer for.
-    job.page->onLeave = [this, id] { Fail(id, ErrorKind::NotChecked, u"后台打开的网页转到了别的地址"_s); };
-    connect(job.page.get(), &QWebEnginePage::loadFinished, this, [this, id](bool ok) { OnReloadLoaded(id, ok); });
-    job.page->load(url);
-    return id;
-}
-
-void WebEngineBrowser::OnReloadLoaded(int id, bool ok)
-{
-    auto it = jobs_.find(id);
-    if (it == jobs_.end())
-        return;
-    Job& job = *it->second;
-    if (!ok) {
-        Fail(id, ErrorKind::NotChecked, u"后台重新打开网页失败"_s);
-        return;
-    }
-    job.page->Settle();
-    QString script = scripts_.reading;
-    script.replace(QStringLiteral("@FORM_INDEX@"), QString::number(job.place.index));
-    job.page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [this, id](const QVariant& result) {
-        auto it = jobs_.find(id);
-        if (it == jobs_.end())
-            return; // cancelled, timed out, or the page is going
-        Job& job = *it->second;
-        const std::optional<FormReadingMessage> reading =
-            ParseFormReading(QJsonDocument::fromJson(result.toString().toUtf8()).object());
-        if (!reading || !IsSameForm(job.place, *reading)) {
-            Fail(id, ErrorKind::NotChecked,
-                 QStringLiteral(u"重新打开的网页上找不到原来的表单（第 %1 个表单，提交到 %2）")
-                     .arg(job.place.index + 1)
-                     .arg(job.place.action));
-            return;
-        }
-        Finish(id, [answered = job.reloaded, fields = ReadFields(reading->fields)] { answered(fields); });
-    });
+    return background_->ReloadForm(form, std::move(answered));
 }
 
 int WebEngineBrowser::Replay(const ReplayRequest& request, std::function<void(Result<ReplayResponse>)> answered)
 {
-    const int id = ++nextJob_;
-    auto failed = [answered](const OperatorError& e) { answered(e); };
-    const QUrl url(request.action, QUrl::StrictMode);
-    if (!IsWebAddress(url)) {
-        Refuse(id, failed, request.action,
-               QStringLiteral(u"只能向 http 或 https 地址重新提交，这个地址不是：%1").arg(request.action));
-        return id;
-    }
-    if (!submittedActions_.contains(AddressKey(url))) {
-        Refuse(id, failed, request.action,
-               QStringLiteral(u"只能向本次提交过的地址重新提交，这个地址不是：%1").arg(request.action));
-        return id;
-    }
-    const bool headerSafe = std::none_of(request.contentType.begin(), request.contentType.end(),
-                                         [](QChar c) { return c.unicode() < 0x20 || c.unicode() > 0x7E; });
-    if (request.contentType.isEmpty() || !headerSafe) {
-        Refuse(id, failed, request.action, QStringLiteral(u"提交内容的类型不对，没有重新提交：%1").arg(request.contentType));
-        return id;
-    }
-    Job& job = StartJob(id, url, false, true, failed);
-    job.outcome = u"重新提交没有结果"_s;
-    job.replayed = std::move(answered);
-    HiddenPage* page = job.page.get();
-    // Only a redirect to a place that cannot load; what the answer tries later is just refused.
-    page->onLeave = [this, id, page] {
-        if (!page->Settled())
-            Fail(id, ErrorKind::Failed, u"网站转到了不能打开的地址"_s);
-    };
-    // The HTTP status comes with the end of the load, after loadFinished.
-    connect(page, &QWebEnginePage::loadFinished, page, &HiddenPage::Settle);
-    connect(page, &QWebEnginePage::loadingChanged, this, [this, id](const QWebEngineLoadingInfo& info) {
-        if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus)
-            OnReplayLoaded(id, info);
-    });
-    QWebEngineHttpRequest post(url, QWebEngineHttpRequest::Post);
-    post.setPostData(request.body);
-    post.setHeader("Content-Type", request.contentType.toLatin1());
-    page->load(post);
-    return id;
+    return background_->Replay(request, std::move(answered));
 }
 
-void WebEngineBrowser::OnReplayLoaded(int id, const QWebEngineLoadingInfo& info)
+void WebEngineBrowser::Cancel(int request)
 {
-    auto it = jobs_.find(id);
-    if (it == jobs_.end() || it->second->loaded)
-        return;
-    Job& job = *it->second;
-    const int status = info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain ? info.errorCode() : 0;
-    // An HTTP error with a page is still the site's answer; a failed connection is none.
-    if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus && status == 0) {
-        Fail(id, ErrorKind::Failed,
-             info.errorString().isEmpty() ? u"网站没有回应"_s
-                                          : QStringLiteral(u"网站没有回应（%1）").arg(info.errorString()));
-        return;
-    }
-    job.loaded = true;
-    job.page->toHtml([this, id, status](const QString& html) {
-        auto it = jobs_.find(id);
-        if (it == jobs_.end())
-            return;
-        Job& job = *it->second;
-        ReplayResponse response{status, job.page->url().toString(), html};
-        Finish(id, [answered = job.replayed, response = std::move(response)] { answered(response); });
-    });
+    background_->Cancel(request);
 }
 
 } // namespace sitecapture
