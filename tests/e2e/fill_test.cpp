@@ -195,6 +195,42 @@ TEST_F(Fill, Big5TableFormTraditionalCaptions)
     EXPECT_EQ(ReportFindings(), std::vector<CheckKind>{});
 }
 
+TEST_F(Fill, TypingInAnEditorIsTypingIntoTheTextAreaItFills)
+{
+    // An editable box and an editor's frame in design mode, each filling a hidden text area
+    // when the form is sent, as rich-text editors do.
+    const QString page = uR"(<html><head><meta charset="gbk"><style>body{margin:0}
+        #ed,#content_ifr{display:block;width:400px;height:60px;margin:0 0 20px 0;border:1px solid #888}</style>
+      </head><body><form id="f" method="post" action="/ed/save">
+        <textarea name="body" style="display:none"></textarea><div id="ed" contenteditable="true"></div>
+        <textarea name="content" id="content" style="display:none"></textarea><iframe id="content_ifr"></iframe>
+        <input type="submit" name="go" value="OK" style="display:block;width:100px;height:24px;margin:0">
+      </form><script>
+        var frame = document.getElementById('content_ifr');
+        frame.contentDocument.designMode = 'on';
+        document.getElementById('f').addEventListener('submit', function () {
+          this.body.value = document.getElementById('ed').innerHTML;
+          this.content.value = frame.contentDocument.body.innerHTML;
+        });
+      </script></body></html>)"_s;
+    server_.ServeHtml("/ed/post", "gbk", page);
+    Open("/ed/post", CaptureMode::PublishCapturePage);
+
+    Visit(QPoint(50, 30), "body");
+    Type("abc");
+    ASSERT_TRUE(WaitFor([&] { return Text3().contains(u"abc"_s); })) << Text3().toStdString();
+    EXPECT_EQ(Combo1(), u"具体描述"_s);
+    Visit(QPoint(50, 110), "content");
+    Type(u"描述xyz"_s);
+    ASSERT_TRUE(WaitFor([&] { return Text3().contains(u"描述xyz"_s); })) << Text3().toStdString();
+    EXPECT_EQ(Combo1(), u"具体描述"_s);
+
+    Click(QPoint(20, 176)); // the button under the frame
+    ASSERT_TRUE(server_.WaitFor("POST", "/ed/save"));
+    EXPECT_EQ(Window().Captured().publishData, u"body=/zcont/&content=/zcont/&go=OK"_s)
+        << "the text areas mapped with what the editors wrote into them";
+}
+
 TEST_F(Fill, AHostilePageIsFilledAsFarAsItLetsAndAnotherOriginsFrameNever)
 {
     // Another origin's frame with the larger form: never read, never written.
