@@ -175,18 +175,22 @@
 
   // --- the fill ---------------------------------------------------------------------------
 
+  // The document of a frame of the same origin; null for another origin's.
+  function frameDocument(frame) {
+    try {
+      return frame.contentDocument;
+    } catch (e) {
+      return null;
+    }
+  }
+
   // The documents of the page that the tool may read and write: this one and the frames of
   // the same origin in it, never a frame of another origin.
   function sameOriginDocuments(doc, out, depth) {
     out.push(doc);
     if (depth >= 8) return out;
     for (const frame of doc.querySelectorAll('iframe,frame')) {
-      let inner = null;
-      try {
-        inner = frame.contentDocument;
-      } catch (e) {
-        inner = null;
-      }
+      const inner = frameDocument(frame);
       if (inner && inner.defaultView) sameOriginDocuments(inner, out, depth + 1);
     }
     return out;
@@ -195,12 +199,7 @@
   function deepActiveElement(doc) {
     let el = doc.activeElement;
     for (let depth = 0; el && depth < 16 && (el.localName === 'iframe' || el.localName === 'frame'); ++depth) {
-      let inner = null;
-      try {
-        inner = el.contentDocument;
-      } catch (e) {
-        inner = null;
-      }
+      const inner = frameDocument(el);
       if (!inner) break;
       el = inner.activeElement;
     }
@@ -215,12 +214,7 @@
       if (el.isContentEditable && !(el.parentElement && el.parentElement.isContentEditable)) roots.push(el);
     }
     for (const frame of doc.querySelectorAll('iframe,frame')) {
-      let inner = null;
-      try {
-        inner = frame.contentDocument;
-      } catch (e) {
-        inner = null;
-      }
+      const inner = frameDocument(frame);
       if (inner && inner.body && (inner.designMode === 'on' || inner.body.isContentEditable)) roots.push(inner.body);
     }
     return roots;

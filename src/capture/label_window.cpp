@@ -3,7 +3,6 @@
 #include "capture/keyword_rules.h"
 #include "capture/text_fold.h"
 
-#include <initializer_list>
 
 using namespace Qt::StringLiterals;
 
