@@ -1,5 +1,7 @@
 #include "capture/capture_checks.h"
 
+#include "capture/captcha_words.h"
+#include "capture/field_kind.h"
 #include "capture/submission_capture.h"
 #include "capture/success_text.h"
 #include "capture/text_fold.h"
@@ -12,81 +14,11 @@ using namespace Qt::StringLiterals;
 namespace sitecapture {
 namespace {
 
-enum class FieldClass { TextInput, TextArea, Password, Hidden, Select, Other };
-
-// Browsers compare input types in ASCII only: "ſ" or the Kelvin sign make no known type.
-bool EqualsAsciiNoCase(QStringView text, QStringView lower)
+bool ShowsCaptcha(const CheckedField& f)
 {
-    if (text.size() != lower.size())
-        return false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char16_t c = text[i].unicode();
-        if (c >= u'A' && c <= u'Z')
-            c = char16_t(c + (u'a' - u'A'));
-        if (c != lower[i].unicode())
-            return false;
-    }
-    return true;
-}
-
-FieldClass ClassOf(const QString& type)
-{
-    struct Known {
-        QStringView type;
-        FieldClass cls;
-    };
-    static constexpr Known known[] = {
-        {u"text", FieldClass::TextInput},
-        {u"search", FieldClass::TextInput},
-        {u"tel", FieldClass::TextInput},
-        {u"url", FieldClass::TextInput},
-        {u"email", FieldClass::TextInput},
-        {u"number", FieldClass::TextInput},
-        {u"textarea", FieldClass::TextArea},
-        {u"password", FieldClass::Password},
-        {u"hidden", FieldClass::Hidden},
-        {u"select", FieldClass::Select},
-        {u"checkbox", FieldClass::Other},
-        {u"radio", FieldClass::Other},
-        {u"file", FieldClass::Other},
-        {u"submit", FieldClass::Other},
-        {u"image", FieldClass::Other},
-        {u"reset", FieldClass::Other},
-        {u"button", FieldClass::Other},
-        {u"date", FieldClass::Other},
-        {u"month", FieldClass::Other},
-        {u"week", FieldClass::Other},
-        {u"time", FieldClass::Other},
-        {u"datetime-local", FieldClass::Other},
-        {u"range", FieldClass::Other},
-        {u"color", FieldClass::Other},
-    };
-    for (const Known& k : known)
-        if (EqualsAsciiNoCase(type, k.type))
-            return k.cls;
-    // No type, or one the engine does not know: the browser shows a text input.
-    return FieldClass::TextInput;
-}
-
-bool IsTextLike(FieldClass c)
-{
-    return c == FieldClass::TextInput || c == FieldClass::TextArea;
-}
-
-const char16_t* const kCaptchaWords[] = {u"验证码", u"校验码", u"附加码", u"认证码",
-                                         u"captcha", u"verifycode", u"checkcode",
-                                         u"validatecode", u"authcode", u"vcode", u"yzm"};
-
-bool MentionsCaptcha(const CheckedField& f)
-{
-    for (const QString* text : {&f.name, &f.id, &f.caption, &f.imageNear}) {
-        if (text->isEmpty())
-            continue;
-        const FoldedText folded(*text);
-        for (const char16_t* word : kCaptchaWords)
-            if (folded.Contains(QStringView(word)))
-                return true;
-    }
+    for (const QString* text : {&f.name, &f.id, &f.caption, &f.imageNear})
+        if (MentionsCaptcha(*text))
+            return true;
     return false;
 }
 
@@ -206,13 +138,13 @@ void CheckForm(const CheckedForm& form, CheckedFormKind formKind,
     if (!Captured(form))
         return;
 
-    std::vector<FieldClass> classes;
+    std::vector<FieldKind> classes;
     classes.reserve(form.fields.size());
     QHash<QString, int> ambiguousNameCount;
     for (const CheckedField& f : form.fields) {
-        const FieldClass c = ClassOf(f.type);
+        const FieldKind c = FieldKindOf(f.type);
         classes.push_back(c);
-        if (c != FieldClass::Select && c != FieldClass::Other)
+        if (c != FieldKind::Select && c != FieldKind::Other)
             ++ambiguousNameCount[f.name];
     }
 
@@ -222,13 +154,13 @@ void CheckForm(const CheckedForm& form, CheckedFormKind formKind,
         const CheckedField& f = form.fields[i];
         if (f.name.isEmpty())
             continue;
-        const FieldClass c = classes[i];
+        const FieldKind c = classes[i];
 
         const bool readonly = f.readonly && IsTextLike(c);
-        if ((c == FieldClass::Hidden || readonly) && f.reloaded && *f.reloaded != f.value)
+        if ((c == FieldKind::Hidden || readonly) && f.reloaded && *f.reloaded != f.value)
             perVisit.Add(f.name);
 
-        if (c == FieldClass::TextInput && MentionsCaptcha(f))
+        if (c == FieldKind::TextInput && ShowsCaptcha(f))
             captcha.Add(f.name);
 
         if (formKind == CheckedFormKind::Publish && IsTextLike(c) && f.typed && !f.value.isEmpty() &&
@@ -241,7 +173,7 @@ void CheckForm(const CheckedForm& form, CheckedFormKind formKind,
                 if (!pairs.HasPair(QString(f.name + u'=' + token)))
                     lost.Add(f.name);
 
-        if (c != FieldClass::Select && c != FieldClass::Other) {
+        if (c != FieldKind::Select && c != FieldKind::Other) {
             const bool badValue = f.value.contains(u'&') || f.value.contains(u'=');
             const bool repeated = ambiguousNameCount.value(f.name) > 1;
             if (badValue)
