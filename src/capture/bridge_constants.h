@@ -2,6 +2,8 @@
 // Values the page scripts and the program must agree on. The plugin writes them into the
 // scripts when it loads them, so they are spelt here only.
 
+#include "capture/text_before.h"
+
 #include <QRandomGenerator>
 #include <QString>
 #include <QtGlobal>
@@ -19,7 +21,8 @@ inline constexpr char16_t kStatusLoading[] = u"正在打开网页 "; // followed
 inline constexpr char16_t kStatusDone[] = u"完成";
 inline QString StatusTooLarge()
 {
-    return QStringLiteral(u"网页内容超过 %1 MB，本次未读取输入框和提交的数据")
+    using namespace Qt::StringLiterals;
+    return u"网页内容超过 %1 MB，本次未读取输入框和提交的数据"_s
         .arg(kMaxBridgeChars / (1024 * 1024));
 }
 
@@ -27,7 +30,9 @@ inline QString StatusTooLarge()
 // is named once per browser (WithSubmitHookEvent).
 inline QString WithBridgeConstants(QString script)
 {
-    script.replace(QStringLiteral("@MAX_BRIDGE_CHARS@"), QString::number(kMaxBridgeChars));
+    using namespace Qt::StringLiterals;
+    script.replace("@MAX_BRIDGE_CHARS@"_L1, QString::number(kMaxBridgeChars));
+    script.replace("@TEXT_BEFORE_CHARS@"_L1, QString::number(kTextBeforeChars));
     return script;
 }
 
@@ -39,7 +44,8 @@ inline QString NewSubmitHookEvent()
 
 inline QString WithSubmitHookEvent(QString script, const QString& name)
 {
-    script.replace(QStringLiteral("@SUBMIT_HOOK_EVENT@"), name);
+    using namespace Qt::StringLiterals;
+    script.replace("@SUBMIT_HOOK_EVENT@"_L1, name);
     return script;
 }
 

@@ -2,10 +2,12 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QSet>
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
+
+using namespace Qt::StringLiterals;
 
 namespace sitecapture {
 namespace {
@@ -50,12 +52,20 @@ std::optional<int> Int(const QJsonObject& o, QLatin1StringView key)
     return Int(o.value(key));
 }
 
+std::optional<bool> Bool(const QJsonObject& o, QLatin1StringView key)
+{
+    const QJsonValue v = o.value(key);
+    if (!v.isBool())
+        return std::nullopt;
+    return v.toBool();
+}
+
 BridgeMessage Markup(const QJsonObject& o, Budget& budget)
 {
     MarkupMessage m;
-    const auto doc = Int(o, QLatin1StringView("doc"));
-    const auto version = Int(o, QLatin1StringView("version"));
-    const QJsonValue segments = o.value(QLatin1StringView("segments"));
+    const auto doc = Int(o, "doc"_L1);
+    const auto version = Int(o, "version"_L1);
+    const QJsonValue segments = o.value("segments"_L1);
     if (!doc || !version || !segments.isArray())
         return {};
     m.doc = *doc;
@@ -72,18 +82,47 @@ BridgeMessage Markup(const QJsonObject& o, Budget& budget)
     return m;
 }
 
-BridgeMessage Field(const QJsonObject& o, Budget& budget)
+// Every key may be absent; a present one must be a string.
+std::optional<FieldEvidence> Evidence(const QJsonValue& v, Budget& budget)
+{
+    if (v.isUndefined())
+        return FieldEvidence{};
+    if (!v.isObject())
+        return std::nullopt;
+    const QJsonObject o = v.toObject();
+    FieldEvidence e;
+    const struct {
+        const char* key;
+        QString FieldEvidence::*member;
+    } keys[] = {{"id", &FieldEvidence::id},       {"type", &FieldEvidence::type},
+                {"placeholder", &FieldEvidence::placeholder}, {"aria", &FieldEvidence::ariaLabel},
+                {"title", &FieldEvidence::title}, {"label", &FieldEvidence::label},
+                {"before", &FieldEvidence::before}};
+    for (const auto& k : keys) {
+        const QLatin1StringView key(k.key);
+        if (!o.contains(key))
+            continue;
+        const auto text = String(o, key, budget);
+        if (!text)
+            return std::nullopt;
+        e.*k.member = *text;
+    }
+    return e;
+}
+
+std::optional<FieldMessage> FieldOf(const QJsonObject& o, Budget& budget)
 {
     FieldMessage m;
-    const auto doc = Int(o, QLatin1StringView("doc"));
-    const auto version = Int(o, QLatin1StringView("version"));
-    const auto handle = Int(o, QLatin1StringView("handle"));
-    const auto input = Int(o, QLatin1StringView("input"));
-    const auto tag = String(o, QLatin1StringView("tag"), budget);
-    const auto name = String(o, QLatin1StringView("name"), budget);
-    const auto value = String(o, QLatin1StringView("value"), budget);
-    const QJsonValue values = o.value(QLatin1StringView("values"));
-    if (!doc || !version || !handle || !input || !tag || !name || !value || !values.isArray())
+    const auto doc = Int(o, "doc"_L1);
+    const auto version = Int(o, "version"_L1);
+    const auto handle = Int(o, "handle"_L1);
+    const auto input = Int(o, "input"_L1);
+    const auto tag = String(o, "tag"_L1, budget);
+    const auto name = String(o, "name"_L1, budget);
+    const auto value = String(o, "value"_L1, budget);
+    const QJsonValue values = o.value("values"_L1);
+    const auto evidence = Evidence(o.value("evidence"_L1), budget);
+    if (!doc || !version || !handle || !input || !tag || !name || !value || !values.isArray() || !evidence)
         return {};
     m.doc = *doc;
     m.version = *version;
@@ -92,6 +131,9 @@ BridgeMessage Field(const QJsonObject& o, Budget& budget)
     m.tag = *tag;
     m.name = *name;
     m.value = *value;
+    m.evidence = *evidence;
+    m.evidence.tag = m.tag;
+    m.evidence.name = m.name;
     for (const QJsonValue& pair : values.toArray()) {
         const QJsonArray p = pair.toArray();
         const auto index = p.size() == 2 ? Int(p[0]) : std::nullopt;
@@ -102,30 +144,102 @@ BridgeMessage Field(const QJsonObject& o, Budget& budget)
     return m;
 }
 
+BridgeMessage Field(const QJsonObject& o, Budget& budget)
+{
+    if (auto m = FieldOf(o, budget))
+        return *m;
+    return {};
+}
+
+std::optional<FillableFieldMessage> FillableField(const QJsonValue& v, Budget& budget)
+{
+    if (!v.isObject())
+        return std::nullopt;
+    const QJsonObject o = v.toObject();
+    auto field = FieldOf(o, budget);
+    const auto maxLength = Int(o, "maxLength"_L1);
+    const auto visible = Bool(o, "visible"_L1);
+    const auto enabled = Bool(o, "enabled"_L1);
+    const auto writable = Bool(o, "writable"_L1);
+    const auto empty = Bool(o, "empty"_L1);
+    const auto editor = Bool(o, "editor"_L1);
+    if (!field || !maxLength || !visible || !enabled || !writable || !empty || !editor)
+        return std::nullopt;
+    return FillableFieldMessage{std::move(*field), *maxLength, *visible, *enabled, *writable, *empty, *editor};
+}
+
+BridgeMessage Fillable(const QJsonObject& o, Budget& budget)
+{
+    FillableMessage m;
+    const auto id = Int(o, "id"_L1);
+    const QJsonValue forms = o.value("forms"_L1);
+    if (!id || !forms.isArray())
+        return {};
+    m.id = *id;
+    for (const QJsonValue& f : forms.toArray()) {
+        const QJsonObject form = f.toObject();
+        const auto charset = String(form, "charset"_L1, budget);
+        const auto holdsFocus = Bool(form, "holdsFocus"_L1);
+        const QJsonValue fields = form.value("fields"_L1);
+        if (!f.isObject() || !charset || !holdsFocus || !fields.isArray())
+            return {};
+        FillableFormMessage out{*charset, *holdsFocus, {}};
+        for (const QJsonValue& field : fields.toArray()) {
+            auto parsed = FillableField(field, budget);
+            if (!parsed)
+                return {};
+            out.fields.append(std::move(*parsed));
+        }
+        m.forms.append(std::move(out));
+    }
+    return m;
+}
+
+BridgeMessage Filled(const QJsonObject& o, Budget& budget)
+{
+    FilledMessage m;
+    const auto id = Int(o, "id"_L1);
+    const QJsonValue fields = o.value("fields"_L1);
+    if (!id || !fields.isArray())
+        return {};
+    m.id = *id;
+    for (const QJsonValue& v : fields.toArray()) {
+        const QJsonObject f = v.toObject();
+        const auto handle = Int(f, "handle"_L1);
+        const auto ok = Bool(f, "ok"_L1);
+        const auto name = String(f, "name"_L1, budget);
+        const auto value = String(f, "value"_L1, budget);
+        if (!v.isObject() || !handle || !ok || !name || !value)
+            return {};
+        m.fields.append({*handle, *ok, *name, *value});
+    }
+    return m;
+}
+
 std::optional<FormEntry> Entry(const QJsonValue& v, Budget& budget)
 {
     if (!v.isObject())
         return std::nullopt;
     const QJsonObject o = v.toObject();
     FormEntry e;
-    const auto name = String(o, QLatin1StringView("name"), budget);
+    const auto name = String(o, "name"_L1, budget);
     if (!name)
         return std::nullopt;
     e.name = *name;
-    if (o.contains(QLatin1StringView("value"))) {
-        const auto value = String(o, QLatin1StringView("value"), budget);
+    if (o.contains("value"_L1)) {
+        const auto value = String(o, "value"_L1, budget);
         if (!value)
             return std::nullopt;
         e.value = *value;
         return e;
     }
-    const QJsonValue fileValue = o.value(QLatin1StringView("file"));
+    const QJsonValue fileValue = o.value("file"_L1);
     if (!fileValue.isObject())
         return std::nullopt;
     const QJsonObject file = fileValue.toObject();
-    const auto fileName = String(file, QLatin1StringView("name"), budget);
-    const auto type = String(file, QLatin1StringView("type"), budget);
-    const auto data = String(file, QLatin1StringView("data"), budget);
+    const auto fileName = String(file, "name"_L1, budget);
+    const auto type = String(file, "type"_L1, budget);
+    const auto data = String(file, "data"_L1, budget);
     if (!fileName || !type || !data)
         return std::nullopt;
     const auto decoded = QByteArray::fromBase64Encoding(
@@ -139,14 +253,6 @@ std::optional<FormEntry> Entry(const QJsonValue& v, Budget& budget)
     return e;
 }
 
-std::optional<bool> Bool(const QJsonObject& o, QLatin1StringView key)
-{
-    const QJsonValue v = o.value(key);
-    if (!v.isBool())
-        return std::nullopt;
-    return v.toBool();
-}
-
 std::optional<QStringList> Strings(const QJsonValue& v, Budget& budget)
 {
     if (!v.isArray())
@@ -158,6 +264,47 @@ std::optional<QStringList> Strings(const QJsonValue& v, Budget& budget)
         out << s.toString();
     }
     return out;
+}
+
+BridgeMessage Blocks(const QJsonObject& o, Budget& budget)
+{
+    BlocksMessage m;
+    const auto doc = Int(o, "doc"_L1);
+    const auto version = Int(o, "version"_L1);
+    const QJsonValue blocks = o.value("blocks"_L1);
+    if (!doc || !version || !blocks.isArray())
+        return {};
+    m.doc = *doc;
+    m.version = *version;
+    for (const QJsonValue& b : blocks.toArray()) {
+        const QJsonArray pair = b.toArray();
+        const auto id = pair.size() == 2 ? Int(pair[0]) : std::nullopt;
+        auto segments = id ? Strings(pair[1], budget) : std::nullopt;
+        if (!segments || segments->isEmpty())
+            return {};
+        m.blocks.append({*id, std::move(*segments)});
+    }
+    if (o.contains("order"_L1)) {
+        const QJsonValue order = o.value("order"_L1);
+        if (!order.isArray())
+            return {};
+        const QJsonArray ids = order.toArray();
+        // Each block costs at least its number.
+        if (!budget.Take(ids.size()))
+            return {};
+        QSet<int> seen;
+        std::vector<int> out;
+        out.reserve(std::size_t(ids.size()));
+        for (const QJsonValue& v : ids) {
+            const auto id = Int(v);
+            if (!id || seen.contains(*id))
+                return {};
+            seen.insert(*id);
+            out.push_back(*id);
+        }
+        m.order = std::move(out);
+    }
+    return m;
 }
 
 bool IsAbsolute(const QString& url)
@@ -174,11 +321,11 @@ std::optional<FormFieldMessage> FormField(const QJsonValue& v, bool described, B
         return std::nullopt;
     const QJsonObject o = v.toObject();
     FormFieldMessage f;
-    const auto name = String(o, QLatin1StringView("name"), budget);
-    const auto id = String(o, QLatin1StringView("id"), budget);
-    const auto type = String(o, QLatin1StringView("type"), budget);
-    const auto readonly = Bool(o, QLatin1StringView("readonly"));
-    const auto value = String(o, QLatin1StringView("value"), budget);
+    const auto name = String(o, "name"_L1, budget);
+    const auto id = String(o, "id"_L1, budget);
+    const auto type = String(o, "type"_L1, budget);
+    const auto readonly = Bool(o, "readonly"_L1);
+    const auto value = String(o, "value"_L1, budget);
     if (!name || !id || !type || !readonly || !value)
         return std::nullopt;
     f.name = *name;
@@ -188,14 +335,21 @@ std::optional<FormFieldMessage> FormField(const QJsonValue& v, bool described, B
     f.value = *value;
     if (!described)
         return f;
-    const auto typed = Bool(o, QLatin1StringView("typed"));
-    const auto image = String(o, QLatin1StringView("image"), budget);
-    const auto mark = Int(o, QLatin1StringView("mark"));
+    const auto typed = Bool(o, "typed"_L1);
+    const auto image = String(o, "image"_L1, budget);
+    const auto mark = Int(o, "mark"_L1);
     if (!typed || !image || !mark || *mark < -1)
         return std::nullopt;
     f.typed = *typed;
     f.image = *image;
     f.mark = *mark;
+    // Absent from pages described before editors were followed.
+    if (o.contains("edited"_L1)) {
+        const auto edited = Bool(o, "edited"_L1);
+        if (!edited)
+            return std::nullopt;
+        f.edited = *edited;
+    }
     return f;
 }
 
@@ -219,12 +373,12 @@ std::optional<SubmittedFormMessage> SubmittedForm(const QJsonValue& v, Budget& b
         return std::nullopt;
     const QJsonObject o = v.toObject();
     SubmittedFormMessage m;
-    const auto page = String(o, QLatin1StringView("page"), budget);
-    const auto index = Int(o, QLatin1StringView("index"));
-    const auto action = String(o, QLatin1StringView("action"), budget);
-    auto fields = FormFields(o.value(QLatin1StringView("fields")), true, budget);
-    auto segments = Strings(o.value(QLatin1StringView("segments")), budget);
-    auto values = Strings(o.value(QLatin1StringView("values")), budget);
+    const auto page = String(o, "page"_L1, budget);
+    const auto index = Int(o, "index"_L1);
+    const auto action = String(o, "action"_L1, budget);
+    auto fields = FormFields(o.value("fields"_L1), true, budget);
+    auto segments = Strings(o.value("segments"_L1), budget);
+    auto values = Strings(o.value("values"_L1), budget);
     if (!page || !index || *index < 0 || !action || !fields || !segments || !values
         || !IsAbsolute(*page) || !IsAbsolute(*action))
         return std::nullopt;
@@ -246,10 +400,10 @@ std::optional<SubmittedFormMessage> SubmittedForm(const QJsonValue& v, Budget& b
 BridgeMessage Submit(const QJsonObject& o, Budget& budget)
 {
     SubmitMessage m;
-    const auto url = String(o, QLatin1StringView("url"), budget);
-    const auto enctype = String(o, QLatin1StringView("enctype"), budget);
-    const auto charset = String(o, QLatin1StringView("charset"), budget);
-    const QJsonValue entries = o.value(QLatin1StringView("entries"));
+    const auto url = String(o, "url"_L1, budget);
+    const auto enctype = String(o, "enctype"_L1, budget);
+    const auto charset = String(o, "charset"_L1, budget);
+    const QJsonValue entries = o.value("entries"_L1);
     if (!url || !enctype || !charset || !entries.isArray())
         return {};
     if (!IsAbsolute(*url))
@@ -263,8 +417,8 @@ BridgeMessage Submit(const QJsonObject& o, Budget& budget)
             return {};
         m.entries.append(std::move(*e));
     }
-    if (o.contains(QLatin1StringView("form"))) {
-        m.form = SubmittedForm(o.value(QLatin1StringView("form")), budget);
+    if (o.contains("form"_L1)) {
+        m.form = SubmittedForm(o.value("form"_L1), budget);
         if (!m.form)
             return {};
     }
@@ -278,20 +432,26 @@ BridgeMessage ParseBridgeMessage(const QJsonValue& message)
     if (!message.isObject())
         return {};
     const QJsonObject o = message.toObject();
-    const QString kind = o.value(QLatin1StringView("kind")).toString();
+    const QString kind = o.value("kind"_L1).toString();
     Budget budget;
     if (kind == u"hello")
         return HelloMessage{};
     if (kind == u"markup")
         return Markup(o, budget);
+    if (kind == u"blocks")
+        return Blocks(o, budget);
     if (kind == u"field")
         return Field(o, budget);
     if (kind == u"submit")
         return Submit(o, budget);
     if (kind == u"oversize")
         return OversizeMessage{};
+    if (kind == u"fillable")
+        return Fillable(o, budget);
+    if (kind == u"filled")
+        return Filled(o, budget);
     if (kind == u"pong") {
-        const auto id = Int(o, QLatin1StringView("id"));
+        const auto id = Int(o, "id"_L1);
         if (!id)
             return {};
         return PongMessage{*id};
@@ -306,9 +466,9 @@ std::optional<FormReadingMessage> ParseFormReading(const QJsonValue& message)
     const QJsonObject o = message.toObject();
     Budget budget;
     FormReadingMessage m;
-    const auto page = String(o, QLatin1StringView("page"), budget);
-    const QJsonValue action = o.value(QLatin1StringView("action"));
-    auto fields = FormFields(o.value(QLatin1StringView("fields")), false, budget);
+    const auto page = String(o, "page"_L1, budget);
+    const QJsonValue action = o.value("action"_L1);
+    auto fields = FormFields(o.value("fields"_L1), false, budget);
     if (!page || !fields || !(action.isNull() || action.isString()))
         return std::nullopt;
     m.page = *page;
@@ -316,144 +476,6 @@ std::optional<FormReadingMessage> ParseFormReading(const QJsonValue& message)
         m.action = action.toString();
     m.fields = std::move(*fields);
     return m;
-}
-
-void FieldSnapshots::Apply(const MarkupMessage& m)
-{
-    // The page's frames come and go (advertising frames reload): the document used least
-    // recently makes room.
-    constexpr qsizetype kMaxDocuments = 64;
-    if (!docs_.contains(m.doc) && docs_.size() >= kMaxDocuments) {
-        auto oldest = std::min_element(docs_.begin(), docs_.end(),
-                                       [](const Document& a, const Document& b) { return a.used < b.used; });
-        docs_.erase(oldest);
-    }
-    docs_.insert(m.doc, Document{m.version, ++uses_, PageMarkup(m.segments)});
-}
-
-FieldSnapshot FieldSnapshots::Take(const FieldMessage& m)
-{
-    FieldSnapshot s;
-    s.tagName = m.tag;
-    s.name = m.name;
-    s.value = NormalizeLineBreaks(m.value);
-    auto doc = docs_.find(m.doc);
-    if (doc == docs_.end())
-        return s;
-    doc->used = ++uses_;
-    if (doc->version != m.version || m.input < 0)
-        return s;
-    for (const auto& [index, value] : m.values)
-        doc->markup.SetValue(index, value);
-    s.markup = doc->markup.MarkupForField(m.input);
-    return s;
-}
-
-namespace {
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-bool IsUnreserved(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.'
-        || c == '_' || c == '~';
-}
-
-// A page that reports without ever submitting keeps only this many waiting.
-constexpr std::size_t kKeptPending = 8;
-
-template <class T>
-void Keep(std::vector<T>& list, T entry)
-{
-    list.push_back(std::move(entry));
-    if (list.size() > kKeptPending)
-        list.erase(list.begin());
-}
-
-} // namespace
-
-QByteArray AddressKey(const QUrl& url, bool query)
-{
-    static constexpr char kHexUpper[] = "0123456789ABCDEF";
-    const QString scheme = url.scheme().toLower();
-    const int defaultPort = scheme == u"http" ? 80 : scheme == u"https" ? 443 : -1;
-    QUrl::FormattingOptions parts = QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::RemoveFragment;
-    if (!query)
-        parts |= QUrl::RemoveQuery;
-    QByteArray rest = url.toEncoded(parts);
-    if (rest.isEmpty() || rest.startsWith('?'))
-        rest.prepend('/');
-    QByteArray key = scheme.toLatin1() + "://" + url.host(QUrl::FullyEncoded).toLower().toLatin1() + ':'
-        + QByteArray::number(url.port(defaultPort));
-    key.reserve(key.size() + rest.size());
-    for (qsizetype i = 0; i < rest.size(); ++i) {
-        const char c = rest[i];
-        const int hi = i + 2 < rest.size() ? HexValue(rest[i + 1]) : -1;
-        const int lo = hi >= 0 ? HexValue(rest[i + 2]) : -1;
-        if (c != '%' || lo < 0) {
-            key.append(c);
-            continue;
-        }
-        const char byte = char(hi * 16 + lo);
-        if (IsUnreserved(byte))
-            key.append(byte);
-        else
-            key.append('%').append(kHexUpper[hi]).append(kHexUpper[lo]);
-        i += 2;
-    }
-    return key;
-}
-
-SubmissionMatcher::Pending SubmissionMatcher::Make(const QUrl& url, QByteArray body, qint64 nowMs)
-{
-    return Pending{AddressKey(url), AddressKey(url, false), url, std::move(body), nowMs};
-}
-
-std::optional<SubmissionMatcher::Pending> SubmissionMatcher::Take(std::vector<Pending>& from,
-                                                                 const Pending& to, qint64 nowMs)
-{
-    std::erase_if(from, [nowMs](const Pending& p) { return nowMs - p.at > kWaitMs; });
-    auto found = std::find_if(from.rbegin(), from.rend(), [&](const Pending& p) { return p.key == to.key; });
-    if (found == from.rend()
-        && std::count_if(from.begin(), from.end(), [&](const Pending& p) { return p.place == to.place; }) == 1)
-        found = std::find_if(from.rbegin(), from.rend(), [&](const Pending& p) { return p.place == to.place; });
-    if (found == from.rend())
-        return std::nullopt;
-    Pending p = std::move(*found);
-    from.erase(std::next(found).base());
-    return p;
-}
-
-std::optional<QUrl> SubmissionMatcher::Submitted(const QUrl& action, const QByteArray& body, qint64 nowMs)
-{
-    Pending report = Make(action, body, nowMs);
-    if (std::optional<Pending> request = Take(requests_, report, nowMs))
-        return request->url;
-    // A newer submission to the same address replaces the one still waiting: the last wins.
-    std::erase_if(reports_, [&](const Pending& p) { return p.key == report.key; });
-    Keep(reports_, std::move(report));
-    return std::nullopt;
-}
-
-std::optional<QByteArray> SubmissionMatcher::Requested(const QUrl& url, bool formSubmission,
-                                                       QByteArrayView method, qint64 nowMs)
-{
-    if (!formSubmission || method.compare("POST", Qt::CaseInsensitive) != 0)
-        return std::nullopt;
-    Pending request = Make(url, {}, nowMs);
-    if (std::optional<Pending> report = Take(reports_, request, nowMs))
-        return std::move(report->body);
-    Keep(requests_, std::move(request));
-    return std::nullopt;
 }
 
 } // namespace sitecapture

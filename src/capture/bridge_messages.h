@@ -1,21 +1,17 @@
 #pragma once
 // What the page script sends to the browser bridge, checked before anything is done with
 // it: every message is a JSON object of known kind with fields of the right types and
-// sizes. Anything else is dropped. Also the state kept from those messages: the markup of
-// each document and the submissions waiting for their navigation.
+// sizes. Anything else is dropped.
 
 #include "capture/bridge_constants.h"
-#include "capture/field_tracking.h"
 #include "capture/form_encoding.h"
-#include "capture/page_markup.h"
+#include "capture/second_opinion.h"
 
-#include <QHash>
 #include <QJsonValue>
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <QStringList>
-#include <QUrl>
 
 #include <optional>
 #include <variant>
@@ -33,6 +29,16 @@ struct MarkupMessage {
     QStringList segments;
 };
 
+// Blocks of one document's markup (see PageMarkup): new or changed contents, each split at
+// the value attributes of its inputs, and the order of all blocks when it changed. Another
+// version starts the document afresh.
+struct BlocksMessage {
+    int doc = 0;
+    int version = 0;
+    QList<QPair<int, QStringList>> blocks;
+    std::optional<std::vector<int>> order;
+};
+
 // The focused element after a focus change or an edit.
 struct FieldMessage {
     int doc = 0;
@@ -43,6 +49,7 @@ struct FieldMessage {
     QString value;
     int input = -1;   // its place among the document's inputs; -1: none
     QList<QPair<int, QString>> values; // earlier inputs whose values changed
+    FieldEvidence evidence; // what the field shows of itself (inputs only); its tag and name above
 };
 
 // One field of a form as the page script describes it.
@@ -55,6 +62,7 @@ struct FormFieldMessage {
     bool typed = false;
     QString image; // the absolute address of an image next to it, or empty
     int mark = -1; // its place among the marks of the markup; -1: not marked
+    bool edited = false; // a hidden text area whose value changed since the page was written
 };
 
 // The form a submission comes from. The markup is the form's document body split at a
@@ -86,6 +94,42 @@ struct FormReadingMessage {
     QList<FormFieldMessage> fields;
 };
 
+// The forms of the page as the fill decides on them, answering the tool's request `id`.
+struct FillableFieldMessage {
+    FieldMessage field; // where an input stands among its document's inputs, tag, name, evidence
+    int maxLength = -1;
+    bool visible = false;
+    bool enabled = false;
+    bool writable = false;
+    bool empty = false;
+    bool editor = false; // an editor standing for the hidden text area named
+};
+
+struct FillableFormMessage {
+    QString charset;
+    bool holdsFocus = false;
+    QList<FillableFieldMessage> fields;
+};
+
+struct FillableMessage {
+    int id = 0;
+    QList<FillableFormMessage> forms;
+};
+
+// What the fill typed in: for each field asked for (by its handle), the name it is sent
+// under and the value it holds now, or that it could not be filled.
+struct FilledFieldMessage {
+    int handle = 0;
+    bool ok = false;
+    QString name;
+    QString value;
+};
+
+struct FilledMessage {
+    int id = 0;
+    QList<FilledFieldMessage> fields;
+};
+
 // The page was too large to be read; the operator is told.
 struct OversizeMessage {};
 
@@ -93,72 +137,14 @@ struct PongMessage {
     int id = 0;
 };
 
-using BridgeMessage = std::variant<std::monostate, HelloMessage, MarkupMessage, FieldMessage,
-                                   SubmitMessage, OversizeMessage, PongMessage>;
+using BridgeMessage = std::variant<std::monostate, HelloMessage, MarkupMessage, BlocksMessage, FieldMessage,
+                                   SubmitMessage, OversizeMessage, PongMessage, FillableMessage,
+                                   FilledMessage>;
 
 // std::monostate for anything malformed, unknown or too large.
 BridgeMessage ParseBridgeMessage(const QJsonValue& message);
 
 // The answer of the reading script, as strictly; nothing when malformed.
 std::optional<FormReadingMessage> ParseFormReading(const QJsonValue& message);
-
-// The markup of the documents of one page, and the snapshots taken from it.
-class FieldSnapshots {
-public:
-    void Apply(const MarkupMessage& m);
-    // The snapshot for TrackActiveField: value with line breaks as the form submits them,
-    // and for an input the markup the label window is cut from (empty when unknown).
-    FieldSnapshot Take(const FieldMessage& m);
-    void Clear() { docs_.clear(); }
-
-private:
-    struct Document {
-        int version = 0;
-        qint64 used = 0;
-        PageMarkup markup{QStringList{}};
-    };
-    QHash<int, Document> docs_;
-    qint64 uses_ = 0;
-};
-
-// Pairs the bodies the page script reports with the engine's own form submissions, in
-// whichever order the two arrive. The script's word alone never makes a submission: a page
-// can fake the events it listens to, not the engine's request.
-class SubmissionMatcher {
-public:
-    // How long a report and a request wait for each other.
-    static constexpr qint64 kWaitMs = 10000;
-
-    // A body the page script reported for a POST submission to `action`. When the engine
-    // has already requested that address by a POST form submission, returns the address as
-    // the engine spelt it: the caller raises BeforeNavigate2 with it and the body now.
-    std::optional<QUrl> Submitted(const QUrl& action, const QByteArray& body, qint64 nowMs);
-
-    // A request of the engine for a frame. Only a form submission by POST (as the engine
-    // marks and sends it) takes the waiting body for its address; anything else, a link or
-    // a GET to the same address included, gets nothing.
-    std::optional<QByteArray> Requested(const QUrl& url, bool formSubmission, QByteArrayView method,
-                                        qint64 nowMs);
-
-private:
-    struct Pending {
-        QByteArray key;   // the address in one spelling
-        QByteArray place; // the same without its query
-        QUrl url;
-        QByteArray body;
-        qint64 at = 0;
-    };
-    static Pending Make(const QUrl& url, QByteArray body, qint64 nowMs);
-    // The waiting entry for the address: the same address in any spelling, else the only
-    // one for the same place (a query the page script spelt otherwise than the engine).
-    static std::optional<Pending> Take(std::vector<Pending>& from, const Pending& to, qint64 nowMs);
-
-    std::vector<Pending> reports_;
-    std::vector<Pending> requests_;
-};
-
-// The address in one spelling: no fragment, the scheme's default port, escapes of unreserved
-// characters decoded and the others in capitals. With `query` false, the query is left out.
-QByteArray AddressKey(const QUrl& url, bool query = true);
 
 } // namespace sitecapture

@@ -2,8 +2,8 @@
 // The browser plugin is loaded on first use, from beside the executable: a program that
 // never shows a capture page never loads Qt WebEngine.
 
+#include "base/operator_error.h"
 #include "capture/browser_control.h"
-#include "capture/operator_error.h"
 
 #include <QString>
 

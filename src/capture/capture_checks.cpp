@@ -1,5 +1,7 @@
 #include "capture/capture_checks.h"
 
+#include "capture/captcha_words.h"
+#include "capture/field_kind.h"
 #include "capture/submission_capture.h"
 #include "capture/success_text.h"
 #include "capture/text_fold.h"
@@ -7,84 +9,16 @@
 #include <QHash>
 #include <QSet>
 
+using namespace Qt::StringLiterals;
+
 namespace sitecapture {
 namespace {
 
-enum class FieldClass { TextInput, TextArea, Password, Hidden, Select, Other };
-
-// Browsers compare input types in ASCII only: "ſ" or the Kelvin sign make no known type.
-bool EqualsAsciiNoCase(QStringView text, QStringView lower)
+bool ShowsCaptcha(const CheckedField& f)
 {
-    if (text.size() != lower.size())
-        return false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char16_t c = text[i].unicode();
-        if (c >= u'A' && c <= u'Z')
-            c = char16_t(c + (u'a' - u'A'));
-        if (c != lower[i].unicode())
-            return false;
-    }
-    return true;
-}
-
-FieldClass ClassOf(const QString& type)
-{
-    struct Known {
-        QStringView type;
-        FieldClass cls;
-    };
-    static constexpr Known known[] = {
-        {u"text", FieldClass::TextInput},
-        {u"search", FieldClass::TextInput},
-        {u"tel", FieldClass::TextInput},
-        {u"url", FieldClass::TextInput},
-        {u"email", FieldClass::TextInput},
-        {u"number", FieldClass::TextInput},
-        {u"textarea", FieldClass::TextArea},
-        {u"password", FieldClass::Password},
-        {u"hidden", FieldClass::Hidden},
-        {u"select", FieldClass::Select},
-        {u"checkbox", FieldClass::Other},
-        {u"radio", FieldClass::Other},
-        {u"file", FieldClass::Other},
-        {u"submit", FieldClass::Other},
-        {u"image", FieldClass::Other},
-        {u"reset", FieldClass::Other},
-        {u"button", FieldClass::Other},
-        {u"date", FieldClass::Other},
-        {u"month", FieldClass::Other},
-        {u"week", FieldClass::Other},
-        {u"time", FieldClass::Other},
-        {u"datetime-local", FieldClass::Other},
-        {u"range", FieldClass::Other},
-        {u"color", FieldClass::Other},
-    };
-    for (const Known& k : known)
-        if (EqualsAsciiNoCase(type, k.type))
-            return k.cls;
-    // No type, or one the engine does not know: the browser shows a text input.
-    return FieldClass::TextInput;
-}
-
-bool IsTextLike(FieldClass c)
-{
-    return c == FieldClass::TextInput || c == FieldClass::TextArea;
-}
-
-const char16_t* const kCaptchaWords[] = {u"验证码", u"校验码", u"附加码", u"认证码",
-                                         u"captcha", u"verifycode", u"checkcode",
-                                         u"validatecode", u"authcode", u"vcode", u"yzm"};
-
-bool MentionsCaptcha(const CheckedField& f)
-{
-    for (const QString* text : {&f.name, &f.id, &f.caption, &f.imageNear}) {
-        if (text->isEmpty())
-            continue;
-        const FoldedText folded(*text);
-        for (const char16_t* word : kCaptchaWords)
-            if (folded.Contains(QStringView(word)))
-                return true;
-    }
+    for (const QString* text : {&f.name, &f.id, &f.caption, &f.imageNear})
+        if (MentionsCaptcha(*text))
+            return true;
     return false;
 }
 
@@ -110,14 +44,14 @@ QString Quoted(const QStringList& names)
     QStringList quoted;
     quoted.reserve(names.size());
     for (const QString& n : names)
-        quoted.append(QStringLiteral(u"“%1”").arg(n));
-    return quoted.join(QStringLiteral(u"、"));
+        quoted.append(u"“%1”"_s.arg(n));
+    return quoted.join(u"、"_s);
 }
 
 // "登录表单", "发布表单": how the messages name the form.
 QString FormPhrase(CheckedFormKind form)
 {
-    return FormCaption(form) + QStringLiteral(u"表单");
+    return FormCaption(form) + u"表单"_s;
 }
 
 // The one-argument-pass arg() keeps a "%1" inside a field name as it is.
@@ -126,31 +60,31 @@ QString FieldMessage(CheckKind kind, CheckedFormKind form, const QStringList& na
     QString text;
     switch (kind) {
     case CheckKind::PerVisit:
-        text = QStringLiteral(u"%1的字段%2在同一网页重新打开后取值变了，是每次访问都不同的令牌、"
+        text = u"%1的字段%2在同一网页重新打开后取值变了，是每次访问都不同的令牌、"
                               u"视图状态或时间戳，模板里存的旧值以后发布时多半会被网站拒绝；"
-                              u"请趁还在网站上重放一次本次提交，看网站是否仍然接受。");
+                              u"请趁还在网站上重放一次本次提交，看网站是否仍然接受。"_s;
         break;
     case CheckKind::Captcha:
-        text = QStringLiteral(u"%1的字段%2是验证码，每次都不同，发布软件无法自动填写；"
+        text = u"%1的字段%2是验证码，每次都不同，发布软件无法自动填写；"
                               u"请趁还在网站上确认不填验证码能否提交（例如登录后发布页不再要求），"
-                              u"否则该网站无法自动发布。");
+                              u"否则该网站无法自动发布。"_s;
         break;
     case CheckKind::Verbatim:
-        text = QStringLiteral(u"%1的字段%2仍是您输入的测试内容，没有换成标签，"
+        text = u"%1的字段%2仍是您输入的测试内容，没有换成标签，"
                               u"以后每条信息都会原样发出这些测试内容；"
-                              u"请现在在网页中点到%3选好标签，再提交一次。");
+                              u"请现在在网页中点到%3选好标签，再提交一次。"_s;
         break;
     case CheckKind::LostMapping:
-        text = QStringLiteral(u"%1的字段%2已选了标签，模板里却没有换上标签"
+        text = u"%1的字段%2已选了标签，模板里却没有换上标签"
                               u"（多半是选好标签后又改了内容），发布时%3不会换成信息内容；"
-                              u"请现在在网页中点到%3重新选一次标签，再提交一次。");
+                              u"请现在在网页中点到%3重新选一次标签，再提交一次。"_s;
         break;
     default:
         return {};
     }
     if (!text.contains(u"%3"))
         return text.arg(FormPhrase(form), Quoted(names));
-    const QString these = names.size() == 1 ? QStringLiteral(u"这个字段") : QStringLiteral(u"这些字段");
+    const QString these = names.size() == 1 ? u"这个字段"_s : u"这些字段"_s;
     return text.arg(FormPhrase(form), Quoted(names), these);
 }
 
@@ -160,22 +94,22 @@ QString AmbiguousMessage(CheckedFormKind form, const QStringList& badValues,
     QStringList causes;
     QStringList advice;
     if (!badValues.isEmpty()) {
-        causes.append(QStringLiteral(u"字段%1的内容含有“&”或“=”").arg(Quoted(badValues)));
-        advice.append(QStringLiteral(u"把这些内容改成不含“&”和“=”的文字，再提交一次"));
+        causes.append(u"字段%1的内容含有“&”或“=”"_s.arg(Quoted(badValues)));
+        advice.append(u"把这些内容改成不含“&”和“=”的文字，再提交一次"_s);
     }
     if (!twice.isEmpty()) {
-        causes.append(QStringLiteral(u"字段名%1出现了不止一次").arg(Quoted(twice)));
-        advice.append(QStringLiteral(u"核对同名字段的标签选在了要填的那一个上"));
+        causes.append(u"字段名%1出现了不止一次"_s.arg(Quoted(twice)));
+        advice.append(u"核对同名字段的标签选在了要填的那一个上"_s);
     }
-    return QStringLiteral(u"%1中%2，模板无法准确拆回各个字段，发布时内容可能错位；请现在%3。")
-        .arg(FormPhrase(form), causes.join(QStringLiteral(u"，")),
-             advice.join(QStringLiteral(u"，并")));
+    return u"%1中%2，模板无法准确拆回各个字段，发布时内容可能错位；请现在%3。"_s
+        .arg(FormPhrase(form), causes.join(u"，"_s),
+             advice.join(u"，并"_s));
 }
 
 QString NoSuccessMessage(CheckedFormKind form)
 {
-    return QStringLiteral(u"%1没有填写“成功后返回的代码”，发布软件无法分辨成功和失败；"
-                          u"请现在回到%2那一步，从提交成功后的网页中复制一段只有成功时才出现的文字填进去。")
+    return u"%1没有填写“成功后返回的代码”，发布软件无法分辨成功和失败；"
+                          u"请现在回到%2那一步，从提交成功后的网页中复制一段只有成功时才出现的文字填进去。"_s
         .arg(FormPhrase(form), FormCaption(form));
 }
 
@@ -184,12 +118,12 @@ QString DuplicateMessage(const std::vector<const StoredSite*>& sites)
     constexpr std::size_t kNamed = 5;
     QStringList named;
     for (std::size_t i = 0; i < sites.size() && i < kNamed; ++i)
-        named.append(QStringLiteral(u"编号 %1“%2”").arg(QString::number(sites[i]->id), sites[i]->name));
-    QString list = named.join(QStringLiteral(u"、"));
+        named.append(u"编号 %1“%2”"_s.arg(QString::number(sites[i]->id), sites[i]->name));
+    QString list = named.join(u"、"_s);
     if (sites.size() > kNamed)
-        list += QStringLiteral(u"等 %1 个网站").arg(sites.size());
-    return QStringLiteral(u"已收录的网站%1与本站的网址主机相同，同一网站收录两次会重复发布；"
-                          u"请确认是否应当编辑原来那一条，而不是再存一条。")
+        list += u"等 %1 个网站"_s.arg(sites.size());
+    return u"已收录的网站%1与本站的网址主机相同，同一网站收录两次会重复发布；"
+           u"请确认是否应当编辑原来那一条，而不是再存一条。"_s
         .arg(list);
 }
 
@@ -204,13 +138,13 @@ void CheckForm(const CheckedForm& form, CheckedFormKind formKind,
     if (!Captured(form))
         return;
 
-    std::vector<FieldClass> classes;
+    std::vector<FieldKind> classes;
     classes.reserve(form.fields.size());
     QHash<QString, int> ambiguousNameCount;
     for (const CheckedField& f : form.fields) {
-        const FieldClass c = ClassOf(f.type);
+        const FieldKind c = FieldKindOf(f.type);
         classes.push_back(c);
-        if (c != FieldClass::Select && c != FieldClass::Other)
+        if (c != FieldKind::Select && c != FieldKind::Other)
             ++ambiguousNameCount[f.name];
     }
 
@@ -220,13 +154,13 @@ void CheckForm(const CheckedForm& form, CheckedFormKind formKind,
         const CheckedField& f = form.fields[i];
         if (f.name.isEmpty())
             continue;
-        const FieldClass c = classes[i];
+        const FieldKind c = classes[i];
 
         const bool readonly = f.readonly && IsTextLike(c);
-        if ((c == FieldClass::Hidden || readonly) && f.reloaded && *f.reloaded != f.value)
+        if ((c == FieldKind::Hidden || readonly) && f.reloaded && *f.reloaded != f.value)
             perVisit.Add(f.name);
 
-        if (c == FieldClass::TextInput && MentionsCaptcha(f))
+        if (c == FieldKind::TextInput && ShowsCaptcha(f))
             captcha.Add(f.name);
 
         if (formKind == CheckedFormKind::Publish && IsTextLike(c) && f.typed && !f.value.isEmpty() &&
@@ -239,7 +173,7 @@ void CheckForm(const CheckedForm& form, CheckedFormKind formKind,
                 if (!pairs.HasPair(QString(f.name + u'=' + token)))
                     lost.Add(f.name);
 
-        if (c != FieldClass::Select && c != FieldClass::Other) {
+        if (c != FieldKind::Select && c != FieldKind::Other) {
             const bool badValue = f.value.contains(u'&') || f.value.contains(u'=');
             const bool repeated = ambiguousNameCount.value(f.name) > 1;
             if (badValue)
@@ -378,9 +312,9 @@ const char* SeverityName(Severity severity)
 QString FormCaption(CheckedFormKind form)
 {
     switch (form) {
-    case CheckedFormKind::Login: return QStringLiteral(u"登录");
-    case CheckedFormKind::Publish: return QStringLiteral(u"发布");
-    case CheckedFormKind::Site: return QStringLiteral(u"网站");
+    case CheckedFormKind::Login: return u"登录"_s;
+    case CheckedFormKind::Publish: return u"发布"_s;
+    case CheckedFormKind::Site: return u"网站"_s;
     }
     return {};
 }

@@ -24,6 +24,7 @@ struct CheckedField {
     bool typed = false;        // the operator typed into it
     QString caption;           // its label window
     QString imageNear;         // the address of an image next to it
+    bool editorWritten = false; // a hidden text area a rich-text editor filled in
 };
 
 // One captured form; an action empty after trimming blanks means not captured.

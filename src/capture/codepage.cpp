@@ -7,6 +7,8 @@
 #include <initializer_list>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace sitecapture {
 namespace {
 
@@ -154,20 +156,20 @@ ConverterChoice ChooseConverter(QStringView label)
         || IsOneOf(key, {"utf-8", "utf8", "unicode-1-1-utf-8", "csucs4", "iso-10646-ucs-2"})
         || IsOneOf(key, {"replacement", "csiso2022kr", "hz-gb-2312", "iso-2022-cn", "iso-2022-cn-ext",
                          "iso-2022-kr"}))
-        return {QStringLiteral("UTF-8")};
+        return {u"UTF-8"_s};
     if (IsOneOf(key, {"gbk", "gb2312", "gb_2312", "gb_2312-80", "chinese", "csgb2312", "csgb231280",
                       "csiso58gb231280", "iso-ir-58", "x-gbk", "cn-gb", "x-euc-cn", "euc-cn",
                       "windows-936", "cp936"}))
-        return {QStringLiteral("GBK"), "GBK"};
+        return {u"GBK"_s, "GBK"};
     if (key == u"gb18030")
-        return {QStringLiteral("gb18030"), "gb18030"};
+        return {u"gb18030"_s, "gb18030"};
     if (IsOneOf(key, {"big5", "big5-hkscs", "cn-big5", "csbig5", "x-x-big5"}))
-        return {QStringLiteral("Big5"), "Big5"};
+        return {u"Big5"_s, "Big5"};
     // The browser's own Latin-1 coder has no best-fit mappings.
     if (IsOneOf(key, {"windows-1252", "iso-8859-1", "iso8859-1", "latin1", "l1", "us-ascii",
                       "ascii", "cp1252", "cp819", "ibm819", "iso_8859-1", "x-cp1252",
                       "iso-ir-100", "csisolatin1", "ansi_x3.4-1968", "iso88591"}))
-        return {QStringLiteral("windows-1252"), "windows-1252", false};
+        return {u"windows-1252"_s, "windows-1252", false};
     return {key};
 }
 
@@ -203,7 +205,7 @@ struct FormCharset::Converter {
 FormCharset::FormCharset(QStringView label)
 {
     const ConverterChoice choice = ChooseConverter(label);
-    name_ = QStringLiteral("UTF-8");
+    name_ = u"UTF-8"_s;
     if (choice.name == name_)
         return;
     // Any other label the converter library knows is used as it is.

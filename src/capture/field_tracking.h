@@ -2,6 +2,8 @@
 // What the focused field of the page means for the capture panel. The browser gathers the
 // snapshot, the window applies the decision; this is the decision itself.
 
+#include "capture/second_opinion.h"
+
 #include <QString>
 
 #include <optional>
@@ -15,6 +17,8 @@ struct FieldSnapshot {
     QString name;
     QString value;
     QString markup;
+    // What the field shows of itself beyond the markup, for the second opinion.
+    FieldEvidence evidence = {};
 };
 
 enum class TrackPath {

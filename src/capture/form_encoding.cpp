@@ -1,11 +1,13 @@
 #include "capture/form_encoding.h"
 
+#include "capture/percent_coding.h"
+
 #include <QRandomGenerator>
+
+using namespace Qt::StringLiterals;
 
 namespace sitecapture {
 namespace {
-
-constexpr char kHex[] = "0123456789ABCDEF";
 
 bool IsUrlSafe(unsigned char c)
 {
@@ -22,9 +24,7 @@ void AppendUrlEncoded(QByteArray& out, QByteArrayView bytes)
         } else if (c == ' ') {
             out.append('+');
         } else {
-            out.append('%');
-            out.append(kHex[c >> 4]);
-            out.append(kHex[c & 0xF]);
+            AppendPercentEscape(out, c);
         }
     }
 }
@@ -155,13 +155,13 @@ QString FormContentType(FormEnctype enctype, QByteArrayView boundary)
 {
     switch (enctype) {
     case FormEnctype::Multipart:
-        return QStringLiteral("multipart/form-data; boundary=") + QString::fromLatin1(boundary);
+        return u"multipart/form-data; boundary="_s + QString::fromLatin1(boundary);
     case FormEnctype::TextPlain:
-        return QStringLiteral("text/plain");
+        return u"text/plain"_s;
     case FormEnctype::UrlEncoded:
         break;
     }
-    return QStringLiteral("application/x-www-form-urlencoded");
+    return u"application/x-www-form-urlencoded"_s;
 }
 
 QByteArray NewMultipartBoundary()

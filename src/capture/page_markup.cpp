@@ -49,41 +49,123 @@ PageMarkup::Piece PageMarkup::MakePiece(QString text)
 
 PageMarkup::PageMarkup(const QStringList& segments)
 {
+    SetBlock(0, segments);
+    SetOrder({0});
+}
+
+void PageMarkup::SetBlock(int id, const QStringList& segments)
+{
     const QStringList parts = segments.isEmpty() ? QStringList{QString()} : segments;
-    segments_.reserve(parts.size());
-    for (const QString& s : parts)
-        segments_.push_back(MakePiece(s));
-    values_.resize(segments_.size() - 1);
-    for (std::size_t k = 0; k < segments_.size(); ++k) {
-        const QString& s = segments_[k].text;
-        if ((k > 0 && !s.startsWith(u'"')) || (k + 1 < segments_.size() && !s.endsWith(u'"')))
-            quoted_ = false;
+    Block b;
+    b.segments.reserve(std::size_t(parts.size()));
+    for (const QString& s : parts) {
+        b.chars += s.size();
+        b.segments.push_back(MakePiece(s));
     }
+    b.values.resize(b.segments.size() - 1);
+    for (std::size_t k = 0; k < b.segments.size(); ++k) {
+        const QString& s = b.segments[k].text;
+        if ((k > 0 && !s.startsWith(u'"')) || (k + 1 < b.segments.size() && !s.endsWith(u'"')))
+            b.quoted = false;
+    }
+    auto [it, added] = blocks_.try_emplace(id);
+    chars_ += b.chars - (added ? 0 : it->second.chars);
+    it->second = std::move(b);
+    stale_ = true;
+}
+
+void PageMarkup::SetOrder(std::vector<int> ids)
+{
+    std::unordered_map<int, Block> kept;
+    for (int id : ids) {
+        auto it = blocks_.find(id);
+        if (it != blocks_.end())
+            kept.insert(blocks_.extract(it));
+    }
+    for (const auto& [id, b] : blocks_)
+        chars_ -= b.chars;
+    blocks_ = std::move(kept);
+    order_ = std::move(ids);
+    stale_ = true;
+}
+
+namespace {
+
+// Whether `needle` would be found across the join of two texts read as one.
+bool RunsAcross(const QString& before, const QString& after, QStringView needle)
+{
+    const QString joined = before + after;
+    const FoldedText folded(joined);
+    for (qsizetype at = folded.IndexOf(needle); at >= 0; at = folded.IndexOf(needle, at + 1))
+        if (at < before.size() && at + needle.size() > before.size())
+            return true;
+    return false;
+}
+
+} // namespace
+
+const PageMarkup::Flat& PageMarkup::Pieces() const
+{
+    if (!stale_)
+        return flat_;
+    stale_ = false;
+    flat_ = Flat{};
+    std::vector<std::size_t> joins; // where a block other than the first starts
+    for (int id : order_) {
+        auto it = blocks_.find(id);
+        if (it == blocks_.end())
+            break;
+        const Block& b = it->second;
+        if (!flat_.pieces.empty())
+            joins.push_back(flat_.pieces.size());
+        flat_.quoted = flat_.quoted && b.quoted;
+        for (std::size_t k = 0; k < b.segments.size(); ++k) {
+            flat_.pieces.push_back(&b.segments[k]);
+            if (k < b.values.size()) {
+                flat_.inputPiece.push_back(qsizetype(flat_.pieces.size()));
+                flat_.inputs.emplace_back(id, qsizetype(k));
+                flat_.pieces.push_back(&b.values[k]);
+            }
+        }
+    }
+    // Blocks end between nodes, so nothing the window looks for runs across a join; should
+    // it, the markup is read whole.
+    constexpr qsizetype kReach = 6; // one less than the longest needle
+    for (std::size_t join : joins) {
+        QString before;
+        for (std::size_t i = join; i-- > 0 && before.size() < kReach;)
+            before.prepend(flat_.pieces[i]->text.right(kReach - before.size()));
+        QString after;
+        for (std::size_t i = join; i < flat_.pieces.size() && after.size() < kReach; ++i)
+            after += flat_.pieces[i]->text.left(kReach - after.size());
+        if (RunsAcross(before, after, kFieldMarker) || RunsAcross(before, after, kRowStart))
+            flat_.quoted = false;
+    }
+    return flat_;
+}
+
+qsizetype PageMarkup::InputCount() const
+{
+    return qsizetype(Pieces().inputPiece.size());
 }
 
 void PageMarkup::SetValue(qsizetype input, QStringView value)
 {
     if (input < 0 || input >= InputCount())
         return;
-    values_[std::size_t(input)] = MakePiece(EscapeAttributeValue(value));
-}
-
-const PageMarkup::Piece& PageMarkup::PieceAt(qsizetype i) const
-{
-    return (i % 2 == 0) ? segments_[std::size_t(i / 2)] : values_[std::size_t(i / 2)];
+    const auto [id, k] = flat_.inputs[std::size_t(input)];
+    // Replaced in place: the pieces' view of the blocks stays valid.
+    blocks_.at(id).values[std::size_t(k)] = MakePiece(EscapeAttributeValue(value));
 }
 
 QString PageMarkup::WholeMarkup(qsizetype field) const
 {
     if (field < 0 || field >= InputCount())
         return {};
+    const qsizetype marked = flat_.inputPiece[std::size_t(field)];
     QString out;
-    for (qsizetype k = 0; k <= InputCount(); ++k) {
-        out += segments_[std::size_t(k)].text;
-        if (k == InputCount())
-            break;
-        out += k == field ? QString::fromUtf16(kFieldMarker) : values_[std::size_t(k)].text;
-    }
+    for (std::size_t i = 0; i < flat_.pieces.size(); ++i)
+        out += qsizetype(i) == marked ? QString::fromUtf16(kFieldMarker) : flat_.pieces[i]->text;
     return out;
 }
 
@@ -91,18 +173,19 @@ QString PageMarkup::MarkupForField(qsizetype field) const
 {
     if (field < 0 || field >= InputCount())
         return {};
-    if (!quoted_)
+    if (!flat_.quoted)
         return WholeMarkup(field);
+    const auto piece = [this](qsizetype i) -> const Piece& { return *flat_.pieces[std::size_t(i)]; };
 
-    // Pieces 0 .. 2*field are the text before the field's own marker, which is piece
-    // `last`. The first marker of the page is the one the window is taken before.
-    const qsizetype last = 2 * field + 1;
+    // Pieces before `last`, the field's own value, are the text before its marker. The first
+    // marker of the page is the one the window is taken before.
+    const qsizetype last = flat_.inputPiece[std::size_t(field)];
     qsizetype markerPiece = last;
     qsizetype markerAt = 0;
     for (qsizetype i = 0; i < last; ++i) {
-        if (PieceAt(i).firstMarker >= 0) {
+        if (piece(i).firstMarker >= 0) {
             markerPiece = i;
-            markerAt = PieceAt(i).firstMarker;
+            markerAt = piece(i).firstMarker;
             break;
         }
     }
@@ -113,7 +196,7 @@ QString PageMarkup::MarkupForField(qsizetype field) const
     for (qsizetype i = markerPiece; i >= 0 && rowPiece < 0; --i) {
         if (i == last)
             continue;
-        const std::vector<qsizetype>& starts = PieceAt(i).rowStarts;
+        const std::vector<qsizetype>& starts = piece(i).rowStarts;
         if (i == markerPiece) {
             auto it = std::upper_bound(starts.begin(), starts.end(), markerAt - kRowStartLength);
             if (it != starts.begin()) {
@@ -133,24 +216,24 @@ QString PageMarkup::MarkupForField(qsizetype field) const
     // would leave the window empty; at the very start of the page it stays first.
     QString out;
     if (rowAt > 0) {
-        out = PieceAt(rowPiece).text.mid(rowAt - 1);
+        out = piece(rowPiece).text.mid(rowAt - 1);
     } else {
         for (qsizetype i = rowPiece - 1; i >= 0; --i) {
-            if (!PieceAt(i).text.isEmpty()) {
-                out = PieceAt(i).text.right(1);
+            if (!piece(i).text.isEmpty()) {
+                out = piece(i).text.right(1);
                 break;
             }
         }
-        out += PieceAt(rowPiece).text;
+        out += piece(rowPiece).text;
     }
     if (markerPiece == rowPiece) {
         // Both in one piece: keep the text up to the marker.
-        out.truncate(out.size() - (PieceAt(rowPiece).text.size() - markerAt));
+        out.truncate(out.size() - (piece(rowPiece).text.size() - markerAt));
     } else {
         for (qsizetype i = rowPiece + 1; i < markerPiece; ++i)
-            out += PieceAt(i).text;
+            out += piece(i).text;
         if (markerPiece != last)
-            out += PieceAt(markerPiece).text.left(markerAt);
+            out += piece(markerPiece).text.left(markerAt);
     }
     out += marker;
     return out;

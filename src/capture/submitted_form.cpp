@@ -3,8 +3,8 @@
 #include "capture/form_encoding.h"
 #include "capture/label_window.h"
 #include "capture/page_markup.h"
+#include "capture/submission_matcher.h"
 
-#include <QHash>
 #include <QUrl>
 
 namespace sitecapture {
@@ -34,6 +34,7 @@ std::vector<CheckedField> DescribedFields(const SubmittedFormMessage& form)
         CheckedField f = Plain(m);
         f.typed = m.typed;
         f.imageNear = m.image;
+        f.editorWritten = m.edited;
         if (m.mark >= 0 && m.mark < markup.InputCount())
             f.caption = LabelWindow(markup.MarkupForField(m.mark));
         out.push_back(std::move(f));
@@ -58,25 +59,6 @@ bool IsSameForm(const FormPlace& captured, const FormReadingMessage& reading)
     const QUrl action(captured.action);
     return page.isValid() && action.isValid() && AddressKey(page) == AddressKey(QUrl(reading.page))
         && AddressKey(action, false) == AddressKey(QUrl(*reading.action), false);
-}
-
-void SetReloadedValues(std::vector<CheckedField>& captured, const std::vector<CheckedField>& reloaded)
-{
-    QHash<QString, std::vector<const CheckedField*>> byName;
-    for (const CheckedField& f : reloaded)
-        if (!f.name.isEmpty())
-            byName[f.name].push_back(&f);
-    QHash<QString, std::size_t> seen;
-    for (CheckedField& f : captured) {
-        if (f.name.isEmpty())
-            continue;
-        const std::size_t k = seen[f.name]++;
-        const auto found = byName.constFind(f.name);
-        if (found != byName.cend() && k < found->size())
-            f.reloaded = (*found)[k]->value;
-        else
-            f.reloaded.reset();
-    }
 }
 
 } // namespace sitecapture

@@ -1,22 +1,9 @@
 #include "capture/url_decode.h"
 
 #include "capture/codepage.h"
+#include "capture/percent_coding.h"
 
 namespace sitecapture {
-namespace {
-
-constexpr int HexValue(char16_t c) noexcept
-{
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
-}
-
-} // namespace
 
 QString UrlDecode(QStringView encoded)
 {
@@ -29,8 +16,8 @@ QString UrlDecode(QStringView encoded)
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = s[i];
         if (c == u'%' && i + 2 < n) {
-            const int hi = HexValue(s[i + 1]);
-            const int lo = HexValue(s[i + 2]);
+            const int hi = HexDigitValue(s[i + 1]);
+            const int lo = HexDigitValue(s[i + 2]);
             if (hi >= 0 && lo >= 0) {
                 bytes.PutByte(static_cast<unsigned char>(hi * 16 + lo));
                 i += 2;

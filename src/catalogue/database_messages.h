@@ -2,7 +2,7 @@
 // Every message of the site database for the operator, in one place: what was being done,
 // the file, the cause, and the engine's own words in brackets. Private to the catalogue.
 
-#include "capture/operator_error.h"
+#include "base/operator_error.h"
 
 #include <QString>
 
@@ -26,6 +26,7 @@ QString NativePath(const QString& path);
 
 OperatorError Damaged(DatabaseOperation op, const QString& path, const QString& detail);
 OperatorError DirectoryNotWritable(DatabaseOperation op, const QString& path, const QString& detail);
+OperatorError FileNotWritable(DatabaseOperation op, const QString& path, const QString& detail);
 // The error for an engine result code, read together with the connection's last message.
 OperatorError EngineError(sqlite3* db, int rc, DatabaseOperation op, const QString& path,
                           std::chrono::milliseconds timeout);

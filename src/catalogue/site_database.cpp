@@ -9,6 +9,8 @@
 
 #include <sqlite3.h>
 
+using namespace Qt::StringLiterals;
+
 namespace sitecapture {
 namespace {
 
@@ -108,11 +110,6 @@ bool AnyWritten(const std::vector<FieldWrite>& writes)
 
 } // namespace
 
-bool FileExists(const QString& path)
-{
-    return !path.isEmpty() && QFileInfo(path).isFile();
-}
-
 void SiteDatabase::Closer::operator()(sqlite3* db) const
 {
     sqlite3_close_v2(db);
@@ -129,11 +126,19 @@ SiteDatabase::~SiteDatabase() = default;
 
 Result<SiteDatabase> OpenSiteDatabase(const QString& directory, std::chrono::milliseconds busyTimeout)
 {
-    const QString path = QDir(directory).absoluteFilePath(QString::fromUtf16(kSiteDatabaseFile));
+    const QDir dir(directory);
+    return OpenSiteDatabaseFile(dir.absoluteFilePath(QString::fromUtf16(kSiteDatabaseFile)),
+                                dir.absoluteFilePath(QString::fromUtf16(kTemplateFile)), busyTimeout);
+}
+
+Result<SiteDatabase> OpenSiteDatabaseFile(const QString& file, const QString& templateFile,
+                                          std::chrono::milliseconds busyTimeout)
+{
+    const QString path = QFileInfo(file).absoluteFilePath();
     if (!FileExists(path)) {
         if (QFileInfo::exists(path))
-            return Damaged(DatabaseOperation::Open, path, u"同名的不是普通文件"_qs);
-        if (std::optional<OperatorError> e = CreateFromTemplate(directory, path, busyTimeout))
+            return Damaged(DatabaseOperation::Open, path, u"同名的不是普通文件"_s);
+        if (std::optional<OperatorError> e = CreateFromTemplate(templateFile, path, busyTimeout))
             return *e;
     }
     sqlite3* raw = nullptr;
@@ -178,7 +183,7 @@ Status SiteDatabase::ListSitesInto(std::vector<SiteRecord>& rows)
     if (rc != SQLITE_OK)
         return EngineError(db_.get(), rc, DatabaseOperation::List, path_, busyTimeout_);
     if (std::optional<QString> missing = rs.MapColumns())
-        return Damaged(DatabaseOperation::List, path_, u"main 表缺少字段 %1"_qs.arg(*missing));
+        return Damaged(DatabaseOperation::List, path_, u"main 表缺少字段 %1"_s.arg(*missing));
     // growing the vector row by row would move every record several times
     rows.reserve(RowCountHint(db_.get()));
     std::size_t n = 0;
@@ -223,7 +228,7 @@ Result<std::optional<SiteRecord>> SiteDatabase::LoadSite(qint64 id)
     if (rc != SQLITE_OK)
         return EngineError(db_.get(), rc, DatabaseOperation::Load, path_, busyTimeout_);
     if (std::optional<QString> missing = rs.MapColumns())
-        return Damaged(DatabaseOperation::Load, path_, u"main 表缺少字段 %1"_qs.arg(*missing));
+        return Damaged(DatabaseOperation::Load, path_, u"main 表缺少字段 %1"_s.arg(*missing));
     rc = rs.Step();
     if (rc == SQLITE_ROW)
         return std::optional<SiteRecord>(rs.Record());

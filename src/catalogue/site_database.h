@@ -2,7 +2,7 @@
 // The site database DIY.xqd: opening (from the template sdk.dll on first start), listing,
 // loading, deleting, adding and updating rows of table main.
 
-#include "capture/operator_error.h"
+#include "base/operator_error.h"
 #include "catalogue/save_encoding.h"
 #include "catalogue/site_record.h"
 
@@ -18,12 +18,8 @@ struct sqlite3;
 namespace sitecapture {
 
 inline constexpr char16_t kSiteDatabaseFile[] = u"DIY.xqd";
-inline constexpr char16_t kTemplateFile[] = u"sdk.dll";
 // Long enough for the posting product to finish what it is doing with the file.
 inline constexpr std::chrono::milliseconds kDefaultBusyTimeout{5000};
-
-// True for an existing regular file; any error while asking counts as "no".
-bool FileExists(const QString& path);
 
 class SiteDatabase {
 public:
@@ -53,7 +49,7 @@ public:
     Status UpdateSite(qint64 id, const std::vector<FieldWrite>& writes);
 
 private:
-    friend Result<SiteDatabase> OpenSiteDatabase(const QString&, std::chrono::milliseconds);
+    friend Result<SiteDatabase> OpenSiteDatabaseFile(const QString&, const QString&, std::chrono::milliseconds);
     struct Closer {
         void operator()(sqlite3* db) const;
     };
@@ -68,6 +64,9 @@ private:
 // An existing DIY.xqd is never replaced; nothing is written to a file that fails to open.
 Result<SiteDatabase> OpenSiteDatabase(const QString& directory,
                                         std::chrono::milliseconds busyTimeout = kDefaultBusyTimeout);
+// The same for any file, made from templateFile when it is missing.
+Result<SiteDatabase> OpenSiteDatabaseFile(const QString& file, const QString& templateFile,
+                                          std::chrono::milliseconds busyTimeout = kDefaultBusyTimeout);
 
 // The save of the wizard: adds a row when editingId is 0, otherwise updates that row.
 // Returns the row's Id.

@@ -1,7 +1,6 @@
 #include "catalogue/site_file.h"
 
 #include "catalogue/database_messages.h"
-#include "catalogue/site_database.h"
 #include "catalogue/site_recordset.h"
 
 #include <QDir>
@@ -18,6 +17,8 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+
+using namespace Qt::StringLiterals;
 
 namespace sitecapture {
 namespace {
@@ -54,7 +55,7 @@ public:
     explicit PartialFile(const QString& target)
     {
         for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-            name_ = target + u".%1.partial"_qs.arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
+            name_ = target + u".%1.partial"_s.arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
             fd_ = ::open(QFile::encodeName(name_).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             error_ = fd_ < 0 ? errno : 0;
             if (fd_ < 0 && error_ != EEXIST)
@@ -111,6 +112,11 @@ private:
 };
 
 } // namespace
+
+bool FileExists(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
 
 int OpenConnection(const QString& path, int flags, std::chrono::milliseconds timeout, sqlite3** db)
 {
@@ -180,17 +186,17 @@ std::optional<QString> SiteTableProblem(sqlite3* db, const QString& path, Engine
         SiteRecordset rs(db, "select * from main limit 0");
         if (const int rc = rs.PrepareResult(); rc != SQLITE_OK) {
             if ((rc & 0xff) == SQLITE_ERROR) // no table main
-                return u"没有 main 表"_qs;
+                return u"没有 main 表"_s;
             return failed(rc); // the caller reports the engine's error
         }
         if (std::optional<QString> missing = rs.MapColumns())
-            return u"main 表缺少字段 %1"_qs.arg(*missing);
+            return u"main 表缺少字段 %1"_s.arg(*missing);
     }
     bool idIsRowNumber = false;
     if (const int rc = IdIsRowNumber(db, &idIsRowNumber); rc != SQLITE_OK)
         return failed(rc);
     if (!idIsRowNumber)
-        return u"main 表的 Id 字段不是整数主键（INTEGER PRIMARY KEY），无法保证按编号找到正确的站点"_qs;
+        return u"main 表的 Id 字段不是整数主键（INTEGER PRIMARY KEY），无法保证按编号找到正确的站点"_s;
     QByteArray pages, pageSize, journal;
     for (auto [sql, out] : {std::pair{"pragma page_count", &pages}, std::pair{"pragma page_size", &pageSize},
                             std::pair{"pragma journal_mode", &journal}}) {
@@ -201,16 +207,15 @@ std::optional<QString> SiteTableProblem(sqlite3* db, const QString& path, Engine
     const qint64 expected = pages.toLongLong() * pageSize.toLongLong();
     const qint64 size = QFileInfo(path).size();
     if (journal.toLower() != "wal" && size < expected)
-        return u"文件不完整，只有 %1 字节，应有 %2 字节"_qs.arg(size).arg(expected);
+        return u"文件不完整，只有 %1 字节，应有 %2 字节"_s.arg(size).arg(expected);
     return std::nullopt;
 }
 
 // DIY.xqd from sdk.dll: copied to a temporary name, synced and checked, then linked to
 // DIY.xqd, which fails rather than replace a DIY.xqd that appeared meanwhile.
-std::optional<OperatorError> CreateFromTemplate(const QString& directory, const QString& target,
+std::optional<OperatorError> CreateFromTemplate(const QString& templatePath, const QString& target,
                                                 std::chrono::milliseconds timeout)
 {
-    const QString templatePath = QDir(directory).filePath(QString::fromUtf16(kTemplateFile));
     if (!FileExists(templatePath))
         return TemplateMissing(templatePath, target);
     QFile source(templatePath);
@@ -250,7 +255,7 @@ std::optional<OperatorError> CreateFromTemplate(const QString& directory, const 
         if (err != EEXIST && !QFile::rename(copy.fileName(), target) && !FileExists(target))
             return CreateFailed(target, ErrnoText(err));
     }
-    SyncDirectory(directory);
+    SyncDirectory(QFileInfo(target).absolutePath());
     return std::nullopt;
 }
 

@@ -3,7 +3,7 @@
 // a site database, and making DIY.xqd from the template on first start. Private to the
 // catalogue's implementation.
 
-#include "capture/operator_error.h"
+#include "base/operator_error.h"
 #include "catalogue/database_messages.h"
 
 #include <QString>
@@ -15,6 +15,11 @@ struct sqlite3;
 
 namespace sitecapture {
 
+inline constexpr char16_t kTemplateFile[] = u"sdk.dll";
+
+// True for an existing regular file; any error while asking counts as "no".
+bool FileExists(const QString& path);
+
 // sqlite3_open_v2 with extended result codes, the busy timeout and a guarded configuration.
 int OpenConnection(const QString& path, int flags, std::chrono::milliseconds timeout, sqlite3** db);
 
@@ -23,8 +28,8 @@ int OpenConnection(const QString& path, int flags, std::chrono::milliseconds tim
 // failed, whose code and message are left in *engine (rc SQLITE_OK otherwise).
 std::optional<QString> SiteTableProblem(sqlite3* db, const QString& path, EngineResult* engine);
 
-// DIY.xqd (target) from directory/sdk.dll; an existing DIY.xqd is never replaced.
-std::optional<OperatorError> CreateFromTemplate(const QString& directory, const QString& target,
+// The database file target from the template sdk.dll; an existing target is never replaced.
+std::optional<OperatorError> CreateFromTemplate(const QString& templatePath, const QString& target,
                                                 std::chrono::milliseconds timeout);
 
 } // namespace sitecapture

@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 
+using namespace Qt::StringLiterals;
+
 namespace sitecapture {
 
 SiteRecordset::SiteRecordset(sqlite3* db, const QByteArray& sql)
@@ -45,7 +47,7 @@ std::optional<QString> SiteRecordset::MapColumns()
     };
     idColumn_ = find("Id");
     if (idColumn_ < 0)
-        return QStringLiteral("Id");
+        return u"Id"_s;
     for (std::size_t f = 0; f < kSiteFields.size(); ++f) {
         fieldColumns_[f] = find(FieldName(kSiteFields[f]));
         if (fieldColumns_[f] < 0)

@@ -2,9 +2,9 @@
 // Where the wizard gets its browser: the plugin, loaded the first time a capture page is
 // shown, or a fake in tests.
 
+#include "base/operator_error.h"
 #include "capture/browser_control.h"
 #include "capture/browser_loader.h"
-#include "capture/operator_error.h"
 
 #include <memory>
 

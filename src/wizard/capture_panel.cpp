@@ -2,6 +2,7 @@
 
 #include "capture/capture_checks.h"
 #include "capture/field_tracking.h"
+#include "capture/fill_plan.h"
 #include "capture/placeholders.h"
 #include "capture/submission_capture.h"
 #include "capture/success_text.h"
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QPointer>
 
 #include <limits>
 
@@ -129,12 +131,20 @@ void CapturePanel::FieldValueChanged()
 
 void CapturePanel::BeforeNavigate2(const QString& url, const QByteArray& postData)
 {
+    const std::optional<CapturedSubmission> submission =
+        browser_ && !postData.isEmpty() ? browser_->LastSubmission() : std::nullopt;
+    const bool capturing = session_.captureMode == CaptureMode::LoginCapturePage
+        || session_.captureMode == CaptureMode::PublishCapturePage;
+    // An editor's text area holds what was typed into the editor only now.
+    if (submission && capturing)
+        MapEditedTextAreas(session_.fieldMap, submission->fields);
     const std::optional<CapturedDisplay> shown = CaptureSubmission(
         session_.captureMode, url, postData, session_.fieldMap, captureSet_);
     if (shown) {
         const std::optional<CheckedFormKind> form = CapturedForm(session_.captureMode);
         if (browser_ && form)
-            session_.Submission(*form) = browser_->LastSubmission();
+            session_.Submission(*form) = submission;
+        answer_.Submitted(submission ? submission->pageMarkup : QString());
         actionBox_->setText(shown->action);
         actionBox_->setCursorPosition(0); // the start of a long address says most
         dataBox_->setPlainText(shown->data);
@@ -155,6 +165,10 @@ void CapturePanel::CommandStateChange()
                     SelectLabel(*d.labelIndex);
                 if (d.highlight)
                     browser_->HighlightActiveField();
+                FieldEvidence evidence = field->evidence;
+                evidence.tag = field->tagName;
+                evidence.name = field->name;
+                ShowProposal(ProposeLabel(d.labelWindow, evidence));
             }
         }
     }
@@ -165,7 +179,63 @@ void CapturePanel::StatusTextChange(const QString& text)
 {
     if (CapturedForm(session_.captureMode) && text != QString::fromUtf16(kStatusDone))
         emit StatusText(text);
+    if (answer_.Status(text) && browser_) {
+        browser_->ReadPage([self = QPointer<CapturePanel>(this)](const QString& answer) {
+            if (self)
+                self->ProposeSuccess(answer);
+        });
+    }
     emit StatusReported(text);
+}
+
+void CapturePanel::ShowProposal(const Proposal& p)
+{
+    // Tooltips read markup: the page's words are shown as they are.
+    placeholderBox_->setToolTip(u"<p style='white-space:pre-wrap'>"_qs + p.why.toHtmlEscaped() + u"</p>"_qs);
+    suggestion_ = p.label && !p.selectedOnFocus ? p.label : std::nullopt;
+    if (session_.captureMode == CaptureMode::LoginCapturePage || session_.captureMode == CaptureMode::PublishCapturePage)
+        emit StatusText(ProposalStatus(p, adoptKey_));
+    emit SuggestionChanged(suggestion_.value_or(QString()));
+}
+
+void CapturePanel::AdoptSuggestion()
+{
+    if (!suggestion_)
+        return;
+    const int index = Combo1IndexOf(*suggestion_);
+    suggestion_.reset();
+    if (index > 0)
+        SelectLabel(index);
+    emit SuggestionChanged(QString());
+}
+
+void CapturePanel::FillTestOffer()
+{
+    if (!browser_)
+        return;
+    browser_->FillTestOffer([self = QPointer<CapturePanel>(this)](const FillOutcome& outcome) {
+        if (!self)
+            return;
+        MapFilledFields(self->session_.fieldMap, outcome.filled);
+        emit self->StatusText(FillSummary(qsizetype(outcome.filled.size()), outcome.left));
+        emit self->Filled(int(outcome.filled.size()));
+    });
+}
+
+void CapturePanel::ProposeSuccess(const QString& answer)
+{
+    // Never over what the operator typed: only the box's starting text gives way.
+    const QString shown = successTextBox_->text().trimmed();
+    if (!shown.isEmpty() && shown != u"<")
+        return;
+    const std::optional<QString> proposed = ProposeSuccessText(answer, answer_.FormPage());
+    if (!proposed)
+        return;
+    successTextBox_->setText(*proposed);
+    successTextBox_->selectAll();
+    successTextBox_->setFocus(Qt::OtherFocusReason);
+    emit StatusText(u"“成功后返回的代码”按网站的回应建议为“%1”，不对请改"_qs.arg(*proposed));
+    emit SuccessTextProposed(*proposed);
 }
 
 } // namespace sitecapture

@@ -6,6 +6,8 @@
 
 #include "capture/browser_control.h"
 #include "capture/capture_model.h"
+#include "capture/second_opinion.h"
+#include "capture/success_proposal.h"
 #include "wizard/wizard_session.h"
 
 #include <QGroupBox>
@@ -40,6 +42,14 @@ public:
     // Places the controls for the window's dots per inch.
     void ApplyGeometry(double dpi);
 
+    // The test offer filled into the page in one go, each filled field mapped as if the
+    // operator had visited it and chosen its label.
+    void FillTestOffer();
+    // The label suggested for the field shown, taken as if the operator chose it.
+    void AdoptSuggestion();
+    // The key named in the status text of a suggestion.
+    void SetAdoptKey(const QString& key) { adoptKey_ = key; }
+
     // BeforeNavigate2: CaptureSubmission.
     void BeforeNavigate2(const QString& url, const QByteArray& postData) override;
     // CommandStateChange: TrackActiveField.
@@ -54,15 +64,25 @@ signals:
     void Navigated(const QString& url, const QByteArray& postData);
     void FieldHandled();
     void StatusReported(const QString& text);
+    // The label a focus change suggests without selecting it; empty: none.
+    void SuggestionChanged(const QString& label);
+    // A fill has been mapped; and the success text proposed from a site's answer.
+    void Filled(int fields);
+    void SuccessTextProposed(const QString& text);
 
 private:
     void FieldNameChanged();
     void FieldValueChanged();
     void MapCurrentField();
+    void ShowProposal(const Proposal& p);
+    void ProposeSuccess(const QString& answer);
 
     WizardSession& session_;
     CaptureSet& captureSet_;
     BrowserControl* browser_ = nullptr;
+    std::optional<QString> suggestion_;
+    QString adoptKey_;
+    AnswerWatch answer_;
     QLabel* fieldNameCaption_;
     QLabel* fieldValueCaption_;
     QLabel* successTextCaption_;

@@ -1,6 +1,6 @@
 #include "wizard/operator_message.h"
 
-#include "capture/operator_error.h"
+#include "base/operator_error.h"
 
 #include <QMessageBox>
 

@@ -1,6 +1,6 @@
 #include "wizard/report_checks.h"
 
-#include "capture/operator_error.h"
+#include "base/operator_error.h"
 #include "capture/success_text.h"
 #include "controls/xpcmdbutton/xpcmdbutton.h"
 #include "wizard/control_geometry.h"

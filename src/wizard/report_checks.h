@@ -4,9 +4,9 @@
 // the capture engine's; this runs them, reloads the forms' pages for the per-visit check and
 // sends a replay when the operator asks.
 
+#include "base/operator_error.h"
 #include "capture/browser_control.h"
 #include "capture/capture_checks.h"
-#include "capture/operator_error.h"
 #include "wizard/wizard_session.h"
 
 #include <QPointer>

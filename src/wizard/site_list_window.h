@@ -3,7 +3,7 @@
 // buttons that edit, add and delete sites and end the program. While the wizard is open
 // the list is disabled; when it closes the list is enabled and rebuilt.
 
-#include "capture/operator_error.h"
+#include "base/operator_error.h"
 #include "wizard/wizard_services.h"
 
 #include <QPointer>

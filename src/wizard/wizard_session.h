@@ -4,7 +4,7 @@
 
 #include "capture/capture_checks.h"
 #include "capture/capture_model.h"
-#include "capture/submitted_form.h"
+#include "capture/captured_submission.h"
 
 #include <QString>
 

@@ -4,6 +4,7 @@
 #include "wizard/browser_source.h"
 #include "wizard/capture_panel.h"
 #include "wizard/combo_text.h"
+#include "wizard/fill_buttons.h"
 #include "wizard/control_geometry.h"
 #include "wizard/link_opener.h"
 #include "wizard/operator_message.h"
@@ -66,6 +67,7 @@ Form1::Form1(WizardServices& services, QWidget* parent)
       panel_(new CapturePanel(session_, services.module.captureSet, capturePage_)),
       browserHost_(Named(new QWidget(capturePage_), "WebBrowser1")),
       statusBar_(Named(new QStatusBar(this), "StatusBar1")),
+      fillButtons_(new FillButtons(*panel_, statusBar_)),
       previousButton_(RestoreButton("command2", this)),
       nextButton_(RestoreButton("command3", this)),
       exitButton_(RestoreButton("command4", this))
@@ -82,6 +84,7 @@ Form1::Form1(WizardServices& services, QWidget* parent)
     BuildCapturePage();
     BuildReportPage();
     statusBar_->setSizeGripEnabled(false);
+    statusBar_->addPermanentWidget(fillButtons_);
 
     connect(nextButton_, &xpcmdbutton::Click, this, &Form1::NextStep);
     connect(previousButton_, &xpcmdbutton::Click, this, &Form1::PreviousStep);
@@ -404,6 +407,7 @@ void Form1::ApplyPageState(const WizardPageState& s)
 void Form1::SetCaptureMode(CaptureMode mode)
 {
     session_.captureMode = mode;
+    fillButtons_->ShowForPage(int(mode));
     if (browser_)
         browser_->SetTag(TagFromCaptureMode(mode));
 }

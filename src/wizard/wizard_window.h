@@ -23,6 +23,7 @@ class QStatusBar;
 namespace sitecapture {
 
 class CapturePanel;
+class FillButtons;
 class ReportChecks;
 class ReportValueLabel;
 struct SiteRecord;
@@ -105,6 +106,7 @@ private:
     CapturePanel* panel_;
     QWidget* browserHost_; // WebBrowser1's place in Frame2
     QStatusBar* statusBar_;
+    FillButtons* fillButtons_; // at the right end of the status bar
 
     // Site page
     std::array<QLabel*, 3> nameAndAddressCaptions_{}; // Label1: site name, publish, view page

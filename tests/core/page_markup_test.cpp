@@ -112,3 +112,84 @@ TEST(PageMarkup, OnlyTheRowIsKept)
 }
 
 } // namespace
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+// The same random page as one block and cut into blocks at random places, between and
+// inside its texts (where a marker or a row start may then run across a join), blocks
+// given out of order and the order set last.
+TEST(PageMarkup, BlocksGiveTheWholePagesWindow)
+{
+    std::mt19937 rng(11);
+    for (int round = 0; round < 400; ++round) {
+        const int inputs = 1 + int(rng() % 6);
+        QStringList segments;
+        for (int k = 0; k <= inputs; ++k) {
+            QString s = RandomText(rng, int(rng() % 8));
+            if (k > 0)
+                s.prepend(u'"');
+            if (k < inputs)
+                s += u"<input value=\"";
+            segments << s;
+        }
+        std::vector<QStringList> blocks{{}};
+        for (const QString& s : segments) {
+            const qsizetype cut = rng() % 3 == 0 ? qsizetype(rng() % (s.size() + 1)) : -1;
+            blocks.back() << (cut < 0 ? s : s.left(cut));
+            if (cut >= 0)
+                blocks.push_back({s.mid(cut)});
+        }
+        PageMarkup whole(segments);
+        PageMarkup cut(QStringList{});
+        std::vector<int> order;
+        for (std::size_t b = blocks.size(); b-- > 0;)
+            cut.SetBlock(int(b) + 1, blocks[b]);
+        for (std::size_t b = 0; b < blocks.size(); ++b)
+            order.push_back(int(b) + 1);
+        cut.SetOrder(order);
+        ASSERT_EQ(cut.InputCount(), inputs);
+        for (int k = 0; k < inputs; ++k) {
+            const QString v = RandomText(rng, int(rng() % 3));
+            whole.SetValue(k, v);
+            cut.SetValue(k, v);
+        }
+        for (int f = 0; f < inputs; ++f) {
+            ASSERT_EQ(cut.WholeMarkup(f), whole.WholeMarkup(f)) << "round " << round;
+            ASSERT_EQ(LabelWindow(cut.MarkupForField(f)), LabelWindow(whole.WholeMarkup(f)))
+                << "round " << round << " field " << f << "\nwhole: " << whole.WholeMarkup(f).toStdString()
+                << "\npart: " << cut.MarkupForField(f).toStdString();
+        }
+    }
+}
+
+TEST(PageMarkup, BlocksReplacedReorderedOrUnknown)
+{
+    PageMarkup page(QStringList{});
+    page.SetBlock(1, {R"(<table><tr><td>公司名称:</td><td><input value=")", R"("></td></tr>)"});
+    page.SetBlock(2, {R"(<tr><td>联系电话:</td><td><input value=")", R"("></td></tr>)"});
+    page.SetBlock(3, {"</table>"});
+    page.SetOrder({1, 2, 3});
+    page.SetValue(0, u"ＴＥＳＴ...");
+    EXPECT_EQ(LabelWindow(page.MarkupForField(1)), u"r><td>公司名称"_s) << "an earlier marker in another block";
+
+    page.SetBlock(1, {R"(<table><tr><td>邮编:</td><td><input value=")", R"("></td></tr>)"});
+    EXPECT_EQ(LabelWindow(page.MarkupForField(1)), u"r><td>联系电话"_s) << "a replaced block starts without values";
+    EXPECT_EQ(LabelWindow(page.MarkupForField(0)), u"<tr><td>邮编"_s);
+
+    page.SetOrder({2, 1, 3});
+    EXPECT_EQ(LabelWindow(page.MarkupForField(0)), u""_s) << "a row start that opens the page";
+    EXPECT_EQ(LabelWindow(page.MarkupForField(1)), u"<tr><td>邮编"_s);
+    const qsizetype chars = page.Chars();
+    page.SetOrder({2, 3});
+    EXPECT_EQ(page.InputCount(), 1);
+    EXPECT_LT(page.Chars(), chars) << "a block left out is dropped";
+
+    // Inputs are numbered only up to a block not yet known.
+    page.SetOrder({2, 4, 1, 3});
+    EXPECT_EQ(page.InputCount(), 1);
+    EXPECT_TRUE(page.MarkupForField(1).isEmpty());
+}
+
+} // namespace

@@ -3,8 +3,8 @@
 
 #include "e2e_support.h"
 
+#include "capture/captured_submission.h"
 #include "capture/codepage.h"
-#include "capture/submitted_form.h"
 
 #include <QPlainTextEdit>
 #include <QUrlQuery>

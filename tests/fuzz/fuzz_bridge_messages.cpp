@@ -1,5 +1,7 @@
 #include "capture/bridge_messages.h"
+#include "capture/field_snapshots.h"
 #include "capture/form_encoding.h"
+#include "capture/submission_matcher.h"
 #include "capture/submitted_form.h"
 
 #include <QJsonArray>

@@ -1,11 +1,13 @@
 // The sitecapture_browser plugin: hands out WebEngine browsers to the program that loaded it.
 
-#include "capture/bridge/web_engine_browser.h"
+#include "browser/web_engine_browser.h"
 #include "capture/bridge_constants.h"
 
 #include <QFile>
 #include <QObject>
 #include <QtPlugin>
+
+using namespace Qt::StringLiterals;
 
 namespace sitecapture {
 namespace {
@@ -29,15 +31,16 @@ public:
     std::unique_ptr<BrowserControl> CreateBrowser(BrowserEvents& events) override
     {
         if (scripts_.isolated.isEmpty()) {
-            const QString formFields = ReadResource(QStringLiteral(":/sitecapture/bridge/form_fields.js"));
-            const auto withFormFields = [&formFields](QString script) {
-                return script.replace(QStringLiteral("@FORM_FIELDS_JS@"), formFields);
+            const QString formFields = ReadResource(u":/sitecapture/bridge/form_fields.js"_s);
+            const QString fillForm = ReadResource(u":/sitecapture/bridge/fill_form.js"_s);
+            const auto withFormFields = [&formFields, &fillForm](QString script) {
+                return script.replace(u"@FORM_FIELDS_JS@"_s, formFields).replace(u"@FILL_FORM_JS@"_s, fillForm);
             };
             // The web channel library ships inside Qt WebEngine itself.
-            scripts_.isolated = ReadResource(QStringLiteral(":/qtwebchannel/qwebchannel.js")) + u'\n'
-                + withFormFields(ReadResource(QStringLiteral(":/sitecapture/bridge/page_script.js")));
-            scripts_.mainWorld = ReadResource(QStringLiteral(":/sitecapture/bridge/main_world_hook.js"));
-            scripts_.reading = withFormFields(ReadResource(QStringLiteral(":/sitecapture/bridge/read_form.js")));
+            scripts_.isolated = ReadResource(u":/qtwebchannel/qwebchannel.js"_s) + u'\n'
+                + withFormFields(ReadResource(u":/sitecapture/bridge/page_script.js"_s));
+            scripts_.mainWorld = ReadResource(u":/sitecapture/bridge/main_world_hook.js"_s);
+            scripts_.reading = withFormFields(ReadResource(u":/sitecapture/bridge/read_form.js"_s));
         }
         return std::make_unique<WebEngineBrowser>(events, scripts_);
     }

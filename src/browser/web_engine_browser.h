@@ -3,10 +3,11 @@
 
 #include "capture/bridge_messages.h"
 #include "capture/browser_control.h"
+#include "capture/fill_request.h"
+#include "capture/submission_matcher.h"
 
 #include <QElapsedTimer>
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <QWebEngineScript>
 
@@ -14,12 +15,13 @@
 #include <memory>
 #include <vector>
 
-class QWebEngineLoadingInfo;
 class QWebEnginePage;
 class QWebEngineProfile;
 class QWebEngineView;
 
 namespace sitecapture {
+
+class BackgroundPages;
 
 // The scripts with the marker of the hook's event still in them: each browser names it anew.
 struct BridgeScripts {
@@ -41,6 +43,8 @@ public:
     std::optional<FieldSnapshot> ActiveField() const override { return active_; }
     void HighlightActiveField() override;
     void Ping(std::function<void()> answered) override;
+    void FillTestOffer(std::function<void(FillOutcome)> answered) override;
+    void ReadPage(std::function<void(QString)> answered) override;
     std::optional<CapturedSubmission> LastSubmission() const override { return lastSubmission_; }
     int ReloadForm(const FormPlace& form,
                    std::function<void(Result<std::vector<CheckedField>>)> answered) override;
@@ -49,12 +53,9 @@ public:
 
 private:
     class Page;
-    class HiddenPage;
     class Requests;
     struct Tab;
-    struct Job;
     friend class Page;
-    friend class HiddenPage;
 
     Tab& OpenTab();
     QWebEnginePage* OpenWindow();
@@ -63,37 +64,27 @@ private:
     void OnReport(Tab& tab, const QJsonValue& message);
     void OnNavigation(Tab& tab, const QUrl& url, bool isMainFrame);
     void OnFrameRequest(const QUrl& url, bool formSubmission, const QByteArray& method);
-    void OnField(Tab& tab, const FieldMessage& m);
+    void OnField(Tab& tab, FieldMessage m);
+    // The field report waiting for its turn of the event loop, handled now.
+    void HandleField();
     void OnSubmit(const SubmitMessage& m);
+    void OnFillable(Tab& tab, const FillableMessage& m);
+    void OnFilled(Tab& tab, const FilledMessage& m);
     void RaiseSubmission(const QUrl& url, const QByteArray& body);
 
-    // Background work: each job loads one hidden page and ends with one answer.
-    Job& StartJob(int id, const QUrl& address, bool javascript, bool followRedirects,
-                  std::function<void(const OperatorError&)> failed);
-    // An answer for a job that never started: delivered like any other.
-    void Refuse(int id, std::function<void(const OperatorError&)> failed, const QString& address,
-                const QString& message);
-    void Fail(int id, ErrorKind kind, const QString& message);
-    void Finish(int id, std::function<void()> answer);
-    void EndJob(std::unique_ptr<Job> job);
-    void OnReloadLoaded(int id, bool ok);
-    void OnReplayLoaded(int id, const QWebEngineLoadingInfo& info);
-    void Deliver(int id, std::function<void()> answer);
     void OnLink(const QString& url);
     void Status(const QString& text);
 
     BrowserEvents& events_;
-    BridgeScripts scripts_;
     QList<QWebEngineScript> pageScripts_; // put into each tab's page, never a hidden one
     QString tag_;
     // Destroyed in reverse: the view first, then the pages (hidden ones included), then
     // their profile, then what the profile reports its requests to.
     std::unique_ptr<Requests> requests_;
     std::unique_ptr<QWebEngineProfile> profile_;
+    std::unique_ptr<BackgroundPages> background_; // reloads and replays
     std::vector<std::unique_ptr<Tab>> tabs_;
     std::vector<std::unique_ptr<Tab>> closing_;
-    std::map<int, std::unique_ptr<Job>> jobs_;
-    std::vector<std::unique_ptr<Job>> endedJobs_;
     std::unique_ptr<QWebEngineView> view_;
     Tab* current_ = nullptr;
 
@@ -102,19 +93,30 @@ private:
     std::optional<FieldSnapshot> active_;
     Tab* activeTab_ = nullptr;
     int activeHandle_ = 0;
+    // Reports that arrive faster than the panel follows wait here: a later report of the
+    // same element replaces the one waiting, so that only its latest state is handled.
+    struct WaitingField {
+        Tab* tab = nullptr;
+        FieldMessage message;
+    };
+    std::optional<WaitingField> waitingField_;
     int nextPing_ = 0;
     std::map<int, std::function<void()>> pings_;
+    bool destroying_ = false; // page reads that answer while the pages go are not passed on
+
+    // The one fill under way: asked of `fillTab_` as request `fillId_`, planned once the page
+    // described its forms.
+    int fillId_ = 0;
+    Tab* fillTab_ = nullptr;
+    std::optional<FillRequest> fill_;
+    std::function<void(FillOutcome)> fillAnswer_;
     QString loadingText_;
     bool loading_ = false;
 
     // Submissions described by the page, waiting for the BeforeNavigate2 that carries
-    // their body; the last one raised; the addresses that reloads and replays may use.
+    // their body; the last one raised.
     std::vector<CapturedSubmission> described_;
     std::optional<CapturedSubmission> lastSubmission_;
-    QSet<QByteArray> submittedPages_;
-    QSet<QByteArray> submittedActions_;
-    int nextJob_ = 0;
-    QSet<int> unanswered_; // jobs whose answer may still be delivered
 };
 
 } // namespace sitecapture

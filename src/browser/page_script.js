@@ -21,6 +21,21 @@
   // Fields that an image may stand next to; hidden fields and buttons do not count.
   const ENTRY_FIELDS = 'input:not([type=hidden i]):not([type=submit i]):not([type=button i])' +
                        ':not([type=reset i]):not([type=image i]),textarea,select';
+  // The markup is kept in blocks: runs of sibling nodes of about RUN_CHARS, and the tags of
+  // elements larger than SPLIT_CHARS whose children are blocks of their own. A change of
+  // the document reads again only the blocks it touched.
+  const RUN_CHARS = 8192;
+  const SPLIT_CHARS = 32768;
+  const HTML_NS = 'http://www.w3.org/1999/xhtml';
+  // Elements never split: their children are raw text, a template's content, not written
+  // out at all, or small by nature.
+  const WHOLE = new Set(['script', 'style', 'template', 'textarea', 'title', 'xmp', 'iframe', 'noembed',
+                         'noframes', 'plaintext', 'noscript', 'area', 'base', 'br', 'col', 'embed', 'hr',
+                         'img', 'input', 'link', 'meta', 'source', 'track', 'wbr', 'param', 'keygen',
+                         'basefont', 'bgsound', 'frame']);
+  // Background reading after the load: slices short enough not to hold up the operator.
+  const SLICE_MS = 3;
+  const SLICE_CHARS = 16384;
 
 @FORM_FIELDS_JS@
 
@@ -48,6 +63,35 @@
 
   function isFrame(el) {
     return el.localName === 'iframe' || el.localName === 'frame';
+  }
+
+  // Whether getElementsByTagName('input') of an HTML document finds the element.
+  function isInputTag(el) {
+    return el.namespaceURI === HTML_NS ? el.localName === 'input' : el.tagName === 'input';
+  }
+
+  // A node's share of the markup, roughly.
+  function estimate(node) {
+    if (node.nodeType !== Node.ELEMENT_NODE) return (node.nodeValue || '').length + 8;
+    return (node.textContent || '').length + 24 * node.getElementsByTagName('*').length + 64;
+  }
+
+  function splittable(el, size) {
+    return size > SPLIT_CHARS && el.namespaceURI === HTML_NS && !WHOLE.has(el.localName) &&
+           el.firstElementChild !== null;
+  }
+
+  function cutAtMarks(html, count, mark) {
+    const segments = [];
+    let from = 0;
+    for (let i = 0; i < count; ++i) {
+      const at = html.indexOf(mark(i), from);
+      if (at < 0) return null;
+      segments.push(html.slice(from, at));
+      from = at + mark(i).length;
+    }
+    segments.push(html.slice(from));
+    return segments;
   }
 
   function base64(buffer) {
@@ -82,6 +126,8 @@
     return null;
   }
 
+@FILL_FORM_JS@
+
   class Engine {
     constructor() {
       this.docs = new WeakMap();
@@ -94,6 +140,7 @@
       this.typed = new WeakSet();
       this.queue = [];
       this.bridge = null;
+      this.lastHandle = 0;
       // Markup is serialised from a copy in a document without a window: nothing in the
       // copy loads, runs or shows.
       this.inert = document.implementation.createHTMLDocument('');
@@ -101,6 +148,9 @@
         const bridge = channel.objects.bridge;
         bridge.highlight.connect((handle) => this.paint(handle));
         bridge.ping.connect((id) => this.send({kind: 'pong', id}));
+        // The fill is the tool's: nothing of the page starts it.
+        bridge.gatherFill.connect((id) => this.send(gatherFill(this, id)));
+        bridge.applyFill.connect((id, steps) => this.send(applyFill(this, id, steps)));
         bridge.report({kind: 'hello'});
         this.bridge = bridge;
         for (const m of this.queue.splice(0)) bridge.report(m);
@@ -123,8 +173,10 @@
       const known = this.docs.get(doc);
       if (known) return known;
       const st = {
-        id: this.nextDoc++, doc, version: 0, dirty: true,
-        inputs: [], index: new Map(), sent: [], paintedList: [], lastSubmit: null, observer: null,
+        id: this.nextDoc++, doc, version: 0, tree: null, owner: new WeakMap(), flat: [], reorder: false,
+        nextBlock: 1, chars: 0, oversize: false, sent: new WeakMap(), reading: false,
+        nonce: Math.random().toString(36).slice(2) + Date.now().toString(36),
+        paintedList: [], lastSubmit: null, observer: null,
       };
       this.docs.set(doc, st);
       const activity = (e) => {
@@ -149,14 +201,16 @@
       win.addEventListener('formdata', (e) => {
         if (e.isTrusted) this.onFormData(st, win, e);
       }, true);
-      st.observer = new MutationObserver((records) => this.noteMutations(st, records));
-      st.observer.observe(doc, {subtree: true, childList: true, attributes: true, characterData: true});
+      // Once loaded, the page is read in the background, so that the first focus finds it read.
+      if (doc.readyState === 'complete') this.readLater(st);
+      else win.addEventListener('load', () => this.readLater(st), {once: true});
       return st;
     }
 
     // --- the focused element -------------------------------------------------------------
 
     onActivity(doc) {
+      if (this.filling) return;
       let el = doc.activeElement;
       for (let depth = 0; el && depth < 16 && isFrame(el); ++depth) {
         let inner = null;
@@ -172,8 +226,12 @@
       if (el) this.report(el);
     }
 
+    // The same handle while the same element is reported again: the tool then takes only
+    // its latest report of those that wait for it.
     remember(el) {
+      if (this.handles.get(this.lastHandle) === el) return this.lastHandle;
       const handle = this.nextHandle++;
+      this.lastHandle = handle;
       this.handles.set(handle, el);
       if (this.handles.size > KEPT_HANDLES) this.handles.delete(this.handles.keys().next().value);
       return handle;
@@ -183,93 +241,348 @@
       const view = el.ownerDocument && el.ownerDocument.defaultView;
       const st = view ? this.attach(view) : null;
       if (!st) return;
+      const editor = editorOf(el);
+      if (editor) {
+        this.reportEditor(st, editor);
+        return;
+      }
       const message = {
         kind: 'field', doc: st.id, version: 0, handle: this.remember(el),
         tag: text(el.tagName), name: text(el.name), value: text(el.value), input: -1, values: [],
       };
-      if (el.localName === 'input') this.placeInput(st, el, message);
+      if (el.localName === 'input') {
+        this.placeInput(st, el, message);
+        message.evidence = fieldEvidence(st, el);
+      }
       this.send(message);
     }
 
+    // Typing in a rich-text editor is typing into the text area it fills in.
+    reportEditor(st, editor) {
+      this.send({
+        kind: 'field', doc: st.id, version: 0, handle: this.remember(editor.root), tag: 'TEXTAREA',
+        name: text(editor.target.name), value: editor.root.innerHTML, input: -1, values: [], editor: true,
+      });
+    }
+
+    // The field's place among the document's inputs, with the blocks before it that the
+    // tool lacks and the values before it that changed since they were last sent.
     placeInput(st, el, message) {
-      this.noteMutations(st, st.observer.takeRecords());
-      if (st.dirty) this.serialize(st);
-      const k = st.index.get(el);
-      if (k === undefined) return;
-      for (let i = 0; i < k; ++i) {
-        const v = st.inputs[i].value;
-        if (v !== st.sent[i]) {
-          st.sent[i] = v;
-          message.values.push([i, v]);
+      if (!this.settle(st) || st.oversize) return;
+      const item = this.ownerOf(st, el);
+      if (!item || item.kind !== 'run') return;
+      this.sync(st, item.block);
+      if (st.oversize) return;
+      const j = item.block.inputs.indexOf(el);
+      if (j < 0) return;
+      let k = 0;
+      const note = (input) => {
+        const v = text(input.value);
+        if (v !== st.sent.get(input)) {
+          st.sent.set(input, v);
+          message.values.push([k, v]);
         }
+        ++k;
+      };
+      for (const b of st.flat) {
+        if (b === item.block) break;
+        b.inputs.forEach(note);
       }
+      item.block.inputs.slice(0, j).forEach(note);
       message.version = st.version;
       message.input = k;
     }
 
-    noteMutations(st, records) {
-      for (const r of records) {
-        const ownPaint = r.type === 'attributes' && r.attributeName === 'style' && this.painted.has(r.target);
-        if (!ownPaint) {
-          st.dirty = true;
-          return;
+    // --- the markup in blocks ------------------------------------------------------------
+
+    block(st, item) {
+      return {id: st.nextBlock++, item, segments: null, inputs: [], synced: false, chars: 0};
+    }
+
+    makeRun(st, nodes) {
+      const run = {kind: 'run', nodes, dirty: false, block: null};
+      run.block = this.block(st, run);
+      for (const n of nodes) st.owner.set(n, run);
+      return run;
+    }
+
+    // An element whose children are blocks of their own; null if its tags cannot be cut.
+    makeSplit(st, el, root) {
+      const split = {kind: 'split', el, root, items: [], restructure: false, open: null, close: null};
+      split.open = this.block(st, split);
+      split.close = this.block(st, split);
+      if (!root && !this.readTags(st, split)) return null;
+      if (root) this.setTags(st, split, '', '');
+      st.owner.set(el, split);
+      split.items = this.partition(st, split, []);
+      return split;
+    }
+
+    // The children of a split element as blocks: the runs and splits of `old` that still
+    // stand as they were, new runs and splits for the rest. A run is cut only before an
+    // element, so that no text runs across two blocks.
+    partition(st, split, old) {
+      const reuse = new Map();
+      for (const item of old) reuse.set(item.kind === 'run' ? item.nodes[0] : item.el, item);
+      const kids = split.el.childNodes;
+      const isText = (n) => !!n && n.nodeType !== Node.ELEMENT_NODE;
+      const items = [];
+      let run = null;
+      let size = 0;
+      const flush = () => {
+        if (run) items.push(this.makeRun(st, run));
+        run = null;
+        size = 0;
+      };
+      for (let i = 0; i < kids.length;) {
+        const n = kids[i];
+        const before = run ? run[run.length - 1] : (i > 0 ? kids[i - 1] : null);
+        const o = reuse.get(n);
+        if (o && o.kind === 'run' && o.nodes.every((m, k) => kids[i + k] === m) &&
+            !(isText(before) && isText(n)) &&
+            !(isText(o.nodes[o.nodes.length - 1]) && isText(kids[i + o.nodes.length]))) {
+          flush();
+          items.push(o);
+          i += o.nodes.length;
+          continue;
+        }
+        if (o && o.kind === 'split') {
+          flush();
+          items.push(o);
+          ++i;
+          continue;
+        }
+        const share = estimate(n);
+        if (n.nodeType === Node.ELEMENT_NODE) {
+          const inner = splittable(n, share) ? this.makeSplit(st, n, false) : null;
+          if (inner) {
+            flush();
+            items.push(inner);
+            ++i;
+            continue;
+          }
+          if (run && size + share > RUN_CHARS) flush();
+        }
+        if (!run) run = [];
+        run.push(n);
+        size += share;
+        ++i;
+      }
+      flush();
+      return items;
+    }
+
+    setTags(st, split, open, close) {
+      for (const [b, t] of [[split.open, open], [split.close, close]]) {
+        st.chars += t.length - b.chars;
+        b.chars = t.length;
+        b.segments = [t];
+        b.synced = false;
+      }
+    }
+
+    // A split element's start and end tags, cut around a comment put in its copy.
+    readTags(st, split) {
+      const copy = this.inert.importNode(split.el, false);
+      this.unpaint(st, [split.el], [copy]);
+      copy.appendChild(this.inert.createComment(st.nonce));
+      const html = copy.outerHTML;
+      const cut = '<!--' + st.nonce + '-->';
+      const at = html.indexOf(cut);
+      if (at < 0) return false;
+      this.setTags(st, split, html.slice(0, at), html.slice(at + cut.length));
+      return true;
+    }
+
+    // A run's markup, read as its nodes stand, cut at a mark in each input's value attribute.
+    readRun(st, run) {
+      const b = run.block;
+      for (const el of b.inputs) st.sent.delete(el);
+      const box = this.inert.importNode(run.nodes[0].parentNode, false);
+      const copies = [];
+      const live = [];
+      for (const n of run.nodes) {
+        const c = this.inert.importNode(n, true);
+        box.appendChild(c);
+        copies.push(c);
+        if (n.nodeType === Node.ELEMENT_NODE) {
+          if (isInputTag(n)) live.push(n);
+          for (const el of n.getElementsByTagName('input')) live.push(el);
         }
       }
+      const marked = box.getElementsByTagName('input');
+      const mark = (i) => '\uE000' + st.nonce + ':' + i + '\uE001';
+      const places = marked.length === live.length;
+      if (places) for (let i = 0; i < marked.length; ++i) marked[i].setAttribute('value', mark(i));
+      this.unpaint(st, run.nodes, copies);
+      const html = box.innerHTML;
+      const segments = places ? cutAtMarks(html, live.length, mark) : null;
+      // Not cut as expected: the run is sent without places for its inputs.
+      b.segments = segments || [html];
+      b.inputs = segments ? live : [];
+      for (const el of b.inputs) st.sent.delete(el);
+      st.chars += html.length - b.chars;
+      b.chars = html.length;
+      b.synced = false;
     }
 
-    // The body's markup with a mark in each input's value attribute, cut at the marks. The
-    // tool puts the current values (and the marker) back in; a focus change then costs
-    // only the values, and the markup is sent again only after the document changed.
-    serialize(st) {
-      st.observer.takeRecords();
-      st.dirty = false;
-      st.version += 1;
-      st.inputs = [];
-      st.index = new Map();
-      st.sent = [];
-      const body = st.doc.body;
-      if (!body) {
-        this.send({kind: 'markup', doc: st.id, version: st.version, segments: ['']});
-        return;
+    ownerOf(st, node) {
+      for (let n = node; n; n = n.parentNode) {
+        const item = st.owner.get(n);
+        if (item) return item;
       }
-      const live = Array.from(body.getElementsByTagName('input'));
-      const copy = this.inert.importNode(body, true);
-      const copies = copy.getElementsByTagName('input');
-      const nonce = Math.random().toString(36).slice(2) + Date.now().toString(36);
-      const mark = (i) => '\uE000' + nonce + ':' + i + '\uE001';
-      for (let i = 0; i < copies.length; ++i) copies[i].setAttribute('value', mark(i));
-      this.unpaint(st, body, copy);
-      const html = copy.innerHTML;
-      if (html.length > MAX_CHARS) {
-        this.send({kind: 'oversize'});
-        return;
-      }
-      const segments = [];
-      let from = 0;
-      for (let i = 0; i < live.length && copies.length === live.length; ++i) {
-        const m = mark(i);
-        const at = html.indexOf(m, from);
-        if (at < 0) break;
-        segments.push(html.slice(from, at));
-        from = at + m.length;
-      }
-      if (segments.length !== live.length) {
-        // Not cut as expected: the document is sent without places for its inputs.
-        this.send({kind: 'markup', doc: st.id, version: st.version, segments: [html]});
-        return;
-      }
-      segments.push(html.slice(from));
-      st.inputs = live;
-      live.forEach((e, i) => st.index.set(e, i));
-      this.send({kind: 'markup', doc: st.id, version: st.version, segments});
+      return null;
     }
 
-    // The copy shows painted fields with the style they had before the paint.
-    unpaint(st, body, copy) {
+    // Notes what the changes touched; read again when next needed. A style of the tool's
+    // own paint and an input's value attribute (the copy's holds a mark) change nothing.
+    noteMutations(st, records) {
+      if (!st.tree) return false;
+      let touched = false;
+      for (const r of records) {
+        const t = r.target;
+        if (r.type === 'attributes' && t.nodeType === Node.ELEMENT_NODE) {
+          if (r.attributeName === 'style' && this.painted.has(t)) continue;
+          if (r.attributeName === 'value' && r.attributeNamespace === null && isInputTag(t)) continue;
+        }
+        const item = this.ownerOf(st, t);
+        if (!item) {
+          // Outside the body, unless the body itself went.
+          if (st.doc.body !== st.tree.el) {
+            st.tree = null;
+            return true;
+          }
+          continue;
+        }
+        touched = true;
+        if (item.kind === 'run') {
+          item.dirty = true;
+        } else if (r.type === 'attributes' && t === item.el) {
+          if (!item.root) item.open.segments = null;
+        } else {
+          item.restructure = true;
+        }
+      }
+      return touched;
+    }
+
+    // Brings the blocks up to date with what the changes touched; false without a body.
+    settle(st) {
+      if (st.observer) this.noteMutations(st, st.observer.takeRecords());
+      if (!st.tree) {
+        const body = st.doc.body;
+        if (!body) return false;
+        if (!st.observer) {
+          st.observer = new MutationObserver((records) => {
+            if (this.noteMutations(st, records)) this.readLater(st);
+          });
+          st.observer.observe(st.doc, {subtree: true, childList: true, attributes: true, characterData: true});
+        }
+        st.version += 1;
+        st.owner = new WeakMap();
+        st.chars = 0;
+        st.oversize = false;
+        st.sent = new WeakMap();
+        st.tree = this.makeSplit(st, body, true);
+        st.reorder = true;
+      }
+      const walk = (split) => {
+        if (split.restructure) {
+          split.restructure = false;
+          split.items = this.partition(st, split, split.items);
+          st.reorder = true;
+        }
+        if (split.open.segments === null && !this.readTags(st, split)) {
+          // Its tags no longer cut: read as a whole with its parent's runs.
+          return false;
+        }
+        for (const item of split.items) {
+          if (item.kind === 'split') {
+            if (!walk(item)) {
+              split.restructure = true;
+              split.items = split.items.filter((i) => i !== item);
+              st.owner.delete(item.el);
+              return walk(split);
+            }
+          } else if (item.dirty) {
+            item.dirty = false;
+            item.block.segments = null;
+            item.block.synced = false;
+          }
+        }
+        return true;
+      };
+      walk(st.tree);
+      if (st.reorder) {
+        const flat = [];
+        const add = (split) => {
+          flat.push(split.open);
+          for (const item of split.items) item.kind === 'split' ? add(item) : flat.push(item.block);
+          flat.push(split.close);
+        };
+        add(st.tree);
+        st.flat = flat;
+        st.chars = flat.reduce((n, b) => n + b.chars, 0);
+      }
+      return true;
+    }
+
+    // Sends the blocks the tool lacks, up to `upto` (all when null), with their order if it
+    // changed; at most `room` characters and `ms` milliseconds when given. True when all
+    // up to `upto` went.
+    sync(st, upto, room = Infinity, ms = Infinity) {
+      const started = performance.now();
+      const blocks = [];
+      let used = 0;
+      let done = true;
+      for (const b of st.flat) {
+        if (!b.synced) {
+          if (used >= room || performance.now() - started > ms) {
+            done = false;
+            break;
+          }
+          if (b.segments === null) this.readRun(st, b.item);
+          if (st.chars > MAX_CHARS) {
+            st.oversize = true;
+            this.send({kind: 'oversize'});
+            return false;
+          }
+          b.synced = true;
+          blocks.push([b.id, b.segments]);
+          used += b.chars;
+        }
+        if (b === upto) break;
+      }
+      if (blocks.length || st.reorder) {
+        const message = {kind: 'blocks', doc: st.id, version: st.version, blocks};
+        if (st.reorder) message.order = st.flat.map((b) => b.id);
+        st.reorder = false;
+        this.send(message);
+      }
+      return done;
+    }
+
+    // Reads and sends the rest of the page in slices while the page is idle.
+    readLater(st) {
+      if (st.reading) return;
+      st.reading = true;
+      const step = () => {
+        st.reading = false;
+        if (!st.doc.defaultView || !this.settle(st) || st.oversize) return;
+        if (!this.sync(st, null, SLICE_CHARS, SLICE_MS)) this.readLater(st);
+      };
+      requestIdleCallback(step, {timeout: 1000});
+    }
+
+    // The copies show painted fields with the style they had before the paint.
+    unpaint(st, roots, copies) {
       for (const el of st.paintedList) {
-        if (!body.contains(el)) continue;
-        const i = Array.prototype.indexOf.call(body.getElementsByTagName(el.localName), el);
-        const twin = copy.getElementsByTagName(el.localName)[i];
+        if (!el.isConnected) continue;
+        const k = roots.findIndex((r) => r === el || (r.nodeType === Node.ELEMENT_NODE && r.contains(el)));
+        if (k < 0) continue;
+        const twin = roots[k] === el ? copies[k] :
+          copies[k].getElementsByTagName(el.localName)[
+            Array.prototype.indexOf.call(roots[k].getElementsByTagName(el.localName), el)];
         if (!twin) continue;
         const before = this.painted.get(el);
         if (before === null) twin.removeAttribute('style');
@@ -279,7 +592,10 @@
 
     paint(handle) {
       const el = this.handles.get(handle);
-      if (!el || !el.isConnected) return;
+      if (el && el.isConnected) this.paintElement(el);
+    }
+
+    paintElement(el) {
       const st = this.docs.get(el.ownerDocument);
       if (!this.painted.has(el)) {
         this.painted.set(el, el.getAttribute('style'));
@@ -289,7 +605,7 @@
       if (style.getPropertyValue('background-color') === 'yellow' &&
           style.getPropertyPriority('background-color') === 'important') return;
       style.setProperty('background-color', 'yellow', 'important');
-      if (st) this.noteMutations(st, st.observer.takeRecords());
+      if (st && st.observer && this.noteMutations(st, st.observer.takeRecords())) this.readLater(st);
     }
 
     // --- submissions ---------------------------------------------------------------------
@@ -392,6 +708,7 @@
       const fields = fieldsOf(form).map((el) => {
         const f = fieldOf(el);
         f.typed = this.typed.has(el);
+        f.edited = editorWritten(el);
         f.image = this.imageNear(el);
         const mark = marked ? marked.index.get(el) : undefined;
         f.mark = mark === undefined ? -1 : mark;
@@ -415,7 +732,7 @@
       const nonce = Math.random().toString(36).slice(2) + Date.now().toString(36);
       const mark = (i) => '\uE000' + nonce + ':' + i + '\uE001';
       copies.forEach((c, i) => c.setAttribute('value', mark(i)));
-      this.unpaint(st, body, copy);
+      this.unpaint(st, [body], [copy]);
       const html = copy.innerHTML;
       const segments = [];
       let from = 0;
