@@ -71,33 +71,33 @@ QString HelpText(bool chinese, const QString& dataFile)
 {
     const QString variable = QString::fromUtf16(kDatabaseVariable);
     if (chinese)
-        return QStringLiteral(u"用法：sitecapture [选项]\n"
-                              u"网站收录向导：把商贸网站收录到信息发布软件的站点数据库 DIY.xqd。\n"
-                              u"\n"
-                              u"选项：\n"
-                              u"  --database 文件   打开这个站点数据库；文件不存在时从模板 sdk.dll 创建，\n"
-                              u"                    已有的文件从不覆盖。也可以用环境变量 %1 指定。\n"
-                              u"  -h, --help        显示本说明后退出。\n"
-                              u"  -v, --version     显示版本后退出。\n"
-                              u"\n"
-                              u"没有指定数据库时，程序所在的目录可写并且放着（或可以放）DIY.xqd 时用那里的，\n"
-                              u"否则用 %2（第一次启动时创建）。\n"
-                              u"数据库无法使用时，程序说明原因并以状态 1 退出；选项有误时以状态 2 退出。\n")
+        return u"用法：sitecapture [选项]\n"
+               u"网站收录向导：把商贸网站收录到信息发布软件的站点数据库 DIY.xqd。\n"
+               u"\n"
+               u"选项：\n"
+               u"  --database 文件   打开这个站点数据库；文件不存在时从模板 sdk.dll 创建，\n"
+               u"                    已有的文件从不覆盖。也可以用环境变量 %1 指定。\n"
+               u"  -h, --help        显示本说明后退出。\n"
+               u"  -v, --version     显示版本后退出。\n"
+               u"\n"
+               u"没有指定数据库时，程序所在的目录可写并且放着（或可以放）DIY.xqd 时用那里的，\n"
+               u"否则用 %2（第一次启动时创建）。\n"
+               u"数据库无法使用时，程序说明原因并以状态 1 退出；选项有误时以状态 2 退出。\n"_s
             .arg(variable, dataFile);
-    return QStringLiteral("Usage: sitecapture [options]\n"
-                          "Site capture wizard: adds trade sites to DIY.xqd, the site database of the posting product.\n"
-                          "\n"
-                          "Options:\n"
-                          "  --database FILE   open this site database; a missing file is made from the\n"
-                          "                    template sdk.dll, an existing one is never replaced.\n"
-                          "                    The variable %1 does the same.\n"
-                          "  -h, --help        show this help and exit.\n"
-                          "  -v, --version     show the version and exit.\n"
-                          "\n"
-                          "Without either, DIY.xqd beside the program is used when that folder is writable\n"
-                          "and holds (or may hold) it; otherwise %2 (made on first start).\n"
-                          "A database that cannot be used is explained and ends with status 1; bad options\n"
-                          "end with status 2.\n")
+    return u"Usage: sitecapture [options]\n"
+           u"Site capture wizard: adds trade sites to DIY.xqd, the site database of the posting product.\n"
+           u"\n"
+           u"Options:\n"
+           u"  --database FILE   open this site database; a missing file is made from the\n"
+           u"                    template sdk.dll, an existing one is never replaced.\n"
+           u"                    The variable %1 does the same.\n"
+           u"  -h, --help        show this help and exit.\n"
+           u"  -v, --version     show the version and exit.\n"
+           u"\n"
+           u"Without either, DIY.xqd beside the program is used when that folder is writable\n"
+           u"and holds (or may hold) it; otherwise %2 (made on first start).\n"
+           u"A database that cannot be used is explained and ends with status 1; bad options\n"
+           u"end with status 2.\n"_s
         .arg(variable, dataFile);
 }
 

@@ -87,7 +87,7 @@ int main(int argc, char** argv)
         Print(stdout, VersionText());
         return 0;
     case CommandAction::Refuse:
-        Print(stderr, QStringLiteral("sitecapture: ") + command.refusal + u'\n');
+        Print(stderr, u"sitecapture: "_s + command.refusal + u'\n');
         return 2;
     case CommandAction::Run:
         break;
@@ -114,7 +114,7 @@ int main(int argc, char** argv)
 
     Form2 list(services);
     // The title names the file, as several catalogues may be in use.
-    list.setWindowTitle(QStringLiteral(u"%1 - %2").arg(QDir::toNativeSeparators(database.value().Path()),
+    list.setWindowTitle(u"%1 - %2"_s.arg(QDir::toNativeSeparators(database.value().Path()),
                                                        QString::fromUtf16(kProductTitle)));
     const Status loaded = list.Form_Load();
     if (!loaded)
