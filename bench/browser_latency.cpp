@@ -37,7 +37,7 @@ using namespace sitecapture;
 namespace {
 
 constexpr int kRounds = 200;
-constexpr int kLoads = 5;
+constexpr int kLoads = 9;
 
 double Ms(qint64 ns)
 {

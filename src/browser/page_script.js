@@ -544,12 +544,14 @@
     readLater(st) {
       if (st.reading) return;
       st.reading = true;
-      const step = () => {
+      // Only in idle time: a focus that comes first reads what it needs itself.
+      const step = (deadline) => {
         st.reading = false;
         if (!st.doc.defaultView || !this.settle(st) || st.oversize) return;
-        if (!this.sync(st, null, SLICE_CHARS, SLICE_MS)) this.readLater(st);
+        if (!this.sync(st, null, SLICE_CHARS, Math.min(SLICE_MS, deadline.timeRemaining())))
+          this.readLater(st);
       };
-      requestIdleCallback(step, {timeout: 1000});
+      requestIdleCallback(step);
     }
 
     // The copies show painted fields with the style they had before the paint.
