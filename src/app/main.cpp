@@ -1,6 +1,8 @@
 // sitecapture: the site list window, from which the wizard adds and edits sites.
 
+#include "app/command_line.h"
 #include "capture/browser_loader.h"
+#include "catalogue/database_location.h"
 #include "catalogue/site_database.h"
 #include "wizard/browser_source.h"
 #include "wizard/keyboard_return.h"
@@ -10,10 +12,15 @@
 #include "wizard/wizard_session.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFont>
+#include <QStandardPaths>
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -28,10 +35,28 @@ bool HasDisplay()
 
 QFont ProgramFont()
 {
-    QFont font(QStringLiteral("宋体"), 9);
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"),
-                      QStringLiteral("WenQuanYi Micro Hei")});
+    QFont font(u"宋体"_s, 9);
+    font.setFamilies({u"宋体"_s, u"SimSun"_s, u"Noto Sans CJK SC"_s,
+                      u"WenQuanYi Micro Hei"_s});
     return font;
+}
+
+void Print(std::FILE* to, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), to);
+}
+
+QString DataDirectory()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+std::optional<QString> DatabaseVariable()
+{
+    const QString name = QString::fromUtf16(sitecapture::kDatabaseVariable);
+    if (!qEnvironmentVariableIsSet(name.toLatin1().constData()))
+        return std::nullopt;
+    return qEnvironmentVariable(name.toLatin1().constData());
 }
 
 // A start that cannot go on: the message in a box, and on the terminal for whoever started
@@ -48,18 +73,38 @@ int Fail(const sitecapture::OperatorError& error)
 int main(int argc, char** argv)
 {
     using namespace sitecapture;
+    QCoreApplication::setApplicationName(u"sitecapture"_s);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const bool chinese = SpeaksChinese();
+    const CommandLine command = ParseCommandLine(arguments, chinese);
+    switch (command.action) {
+    case CommandAction::Help:
+        Print(stdout, HelpText(chinese, QDir(DataDirectory()).filePath(QString::fromUtf16(kSiteDatabaseFile))));
+        return 0;
+    case CommandAction::Version:
+        Print(stdout, VersionText());
+        return 0;
+    case CommandAction::Refuse:
+        Print(stderr, QStringLiteral("sitecapture: ") + command.refusal + u'\n');
+        return 2;
+    case CommandAction::Run:
+        break;
+    }
     if (!HasDisplay()) {
         std::fputs("sitecapture: 没有可用的图形显示（DISPLAY 未设置），无法打开窗口。\n", stderr);
         return 2;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("sitecapture"));
     QApplication::setApplicationDisplayName(QString::fromUtf16(kProductTitle));
     QApplication::setFont(ProgramFont());
     KeyboardReturn keyboardReturn;
     app.installEventFilter(&keyboardReturn);
 
-    Result<SiteDatabase> database = OpenSiteDatabase(QCoreApplication::applicationDirPath());
+    QGuiApplication::setDesktopFileName(QStringLiteral(SITECAPTURE_APP_ID));
+    Result<SiteDatabase> database = OpenDatabaseAt(ChooseDatabaseLocation(GatherDatabaseFacts(
+        command.database, DatabaseVariable(), QCoreApplication::applicationDirPath(), DataDirectory())));
     if (!database)
         return Fail(database.error());
     Module1 module;
@@ -68,6 +113,9 @@ int main(int argc, char** argv)
     WizardServices services{database.value(), module, browsers, links};
 
     Form2 list(services);
+    // The title names the file, as several catalogues may be in use.
+    list.setWindowTitle(QStringLiteral(u"%1 - %2").arg(QDir::toNativeSeparators(database.value().Path()),
+                                                       QString::fromUtf16(kProductTitle)));
     const Status loaded = list.Form_Load();
     if (!loaded)
         return Fail(loaded.error());

@@ -1,6 +1,7 @@
 #pragma once
 // The one object the page script reaches over the web channel, in the isolated world only.
 
+#include <QJsonArray>
 #include <QJsonValue>
 #include <QObject>
 
@@ -22,6 +23,9 @@ public:
 signals:
     void highlight(int handle);
     void ping(int id);
+    // The fill: the page's forms are asked for, then the values typed in ([[handle, value]...]).
+    void gatherFill(int id);
+    void applyFill(int id, const QJsonArray& steps);
 
 private:
     std::function<void(const QJsonValue&)> onReport_;

@@ -32,8 +32,9 @@ public:
     {
         if (scripts_.isolated.isEmpty()) {
             const QString formFields = ReadResource(u":/sitecapture/bridge/form_fields.js"_s);
-            const auto withFormFields = [&formFields](QString script) {
-                return script.replace(u"@FORM_FIELDS_JS@"_s, formFields);
+            const QString fillForm = ReadResource(u":/sitecapture/bridge/fill_form.js"_s);
+            const auto withFormFields = [&formFields, &fillForm](QString script) {
+                return script.replace(u"@FORM_FIELDS_JS@"_s, formFields).replace(u"@FILL_FORM_JS@"_s, fillForm);
             };
             // The web channel library ships inside Qt WebEngine itself.
             scripts_.isolated = ReadResource(u":/qtwebchannel/qwebchannel.js"_s) + u'\n'

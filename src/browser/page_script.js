@@ -126,6 +126,8 @@
     return null;
   }
 
+@FILL_FORM_JS@
+
   class Engine {
     constructor() {
       this.docs = new WeakMap();
@@ -146,6 +148,9 @@
         const bridge = channel.objects.bridge;
         bridge.highlight.connect((handle) => this.paint(handle));
         bridge.ping.connect((id) => this.send({kind: 'pong', id}));
+        // The fill is the tool's: nothing of the page starts it.
+        bridge.gatherFill.connect((id) => this.send(gatherFill(this, id)));
+        bridge.applyFill.connect((id, steps) => this.send(applyFill(this, id, steps)));
         bridge.report({kind: 'hello'});
         this.bridge = bridge;
         for (const m of this.queue.splice(0)) bridge.report(m);
@@ -205,6 +210,7 @@
     // --- the focused element -------------------------------------------------------------
 
     onActivity(doc) {
+      if (this.filling) return;
       let el = doc.activeElement;
       for (let depth = 0; el && depth < 16 && isFrame(el); ++depth) {
         let inner = null;
@@ -235,12 +241,28 @@
       const view = el.ownerDocument && el.ownerDocument.defaultView;
       const st = view ? this.attach(view) : null;
       if (!st) return;
+      const editor = editorOf(el);
+      if (editor) {
+        this.reportEditor(st, editor);
+        return;
+      }
       const message = {
         kind: 'field', doc: st.id, version: 0, handle: this.remember(el),
         tag: text(el.tagName), name: text(el.name), value: text(el.value), input: -1, values: [],
       };
-      if (el.localName === 'input') this.placeInput(st, el, message);
+      if (el.localName === 'input') {
+        this.placeInput(st, el, message);
+        message.evidence = fieldEvidence(st, el);
+      }
       this.send(message);
+    }
+
+    // Typing in a rich-text editor is typing into the text area it fills in.
+    reportEditor(st, editor) {
+      this.send({
+        kind: 'field', doc: st.id, version: 0, handle: this.remember(editor.root), tag: 'TEXTAREA',
+        name: text(editor.target.name), value: editor.root.innerHTML, input: -1, values: [], editor: true,
+      });
     }
 
     // The field's place among the document's inputs, with the blocks before it that the
@@ -572,7 +594,10 @@
 
     paint(handle) {
       const el = this.handles.get(handle);
-      if (!el || !el.isConnected) return;
+      if (el && el.isConnected) this.paintElement(el);
+    }
+
+    paintElement(el) {
       const st = this.docs.get(el.ownerDocument);
       if (!this.painted.has(el)) {
         this.painted.set(el, el.getAttribute('style'));
@@ -685,6 +710,7 @@
       const fields = fieldsOf(form).map((el) => {
         const f = fieldOf(el);
         f.typed = this.typed.has(el);
+        f.edited = editorWritten(el);
         f.image = this.imageNear(el);
         const mark = marked ? marked.index.get(el) : undefined;
         f.mark = mark === undefined ? -1 : mark;

@@ -8,6 +8,7 @@
 #include "capture/form_encoding.h"
 #include "capture/submitted_form.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <QWebChannel>
 #include <QWebEnginePage>
@@ -19,6 +20,7 @@
 #include <QWebEngineView>
 
 #include <algorithm>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -159,6 +161,7 @@ WebEngineBrowser::WebEngineBrowser(BrowserEvents& events, BridgeScripts scripts)
 
 WebEngineBrowser::~WebEngineBrowser()
 {
+    destroying_ = true;
     profile_->setUrlRequestInterceptor(nullptr);
     // Nothing the pages do while they go reaches the window any more, and no background
     // work answers: a page going answers its pending script calls, which find no job then.
@@ -238,6 +241,8 @@ void WebEngineBrowser::DropOldTabs()
             activeTab_ = nullptr;
         if (waitingField_ && waitingField_->tab == old->get())
             waitingField_.reset();
+        if (fillTab_ == old->get())
+            fillTab_ = nullptr;
         // The page may be inside one of its own signals: it ends on the next turn of the
         // event loop, and says nothing more until then.
         (*old)->closing = true;
@@ -266,6 +271,49 @@ void WebEngineBrowser::Ping(std::function<void()> answered)
     if (pings_.size() > kKeptPings)
         pings_.erase(pings_.begin());
     emit current_->bridge->ping(id);
+}
+
+void WebEngineBrowser::FillTestOffer(std::function<void(FillOutcome)> answered)
+{
+    // A newer fill replaces one still under way, which then never answers.
+    fillId_ += 1;
+    fillTab_ = current_;
+    fill_.reset();
+    fillAnswer_ = std::move(answered);
+    emit current_->bridge->gatherFill(fillId_);
+}
+
+void WebEngineBrowser::OnFillable(Tab& tab, const FillableMessage& m)
+{
+    if (&tab != fillTab_ || m.id != fillId_ || fill_)
+        return;
+    fill_ = FillRequest::Plan(m, tab.snapshots);
+    if (!fill_->Empty()) {
+        emit tab.bridge->applyFill(fillId_, fill_->Steps());
+        return;
+    }
+    FillOutcome nothing;
+    nothing.left = fill_->Left();
+    fillTab_ = nullptr;
+    std::exchange(fillAnswer_, {})(std::move(nothing));
+}
+
+void WebEngineBrowser::OnFilled(Tab& tab, const FilledMessage& m)
+{
+    if (&tab != fillTab_ || m.id != fillId_ || !fill_)
+        return;
+    const FillOutcome outcome = fill_->Outcome(m);
+    fillTab_ = nullptr;
+    fill_.reset();
+    std::exchange(fillAnswer_, {})(outcome);
+}
+
+void WebEngineBrowser::ReadPage(std::function<void(QString)> answered)
+{
+    current_->page->toHtml([self = QPointer<WebEngineBrowser>(this), answered = std::move(answered)](const QString& html) {
+        if (self && !self->destroying_)
+            answered(html);
+    });
 }
 
 void WebEngineBrowser::Status(const QString& text)
@@ -317,12 +365,18 @@ void WebEngineBrowser::OnReport(Tab& tab, const QJsonValue& message)
         HandleField();
     std::visit(Overloaded{
                    [](std::monostate) {},
-                   [&tab](const HelloMessage&) { tab.snapshots.Clear(); },
+                   [this, &tab](const HelloMessage&) {
+                       tab.snapshots.Clear();
+                       if (fillTab_ == &tab)
+                           fillTab_ = nullptr; // a new document: the fill asked of the old one is over
+                   },
                    [&tab](const MarkupMessage& m) { tab.snapshots.Apply(m); },
                    [&tab](const BlocksMessage& m) { tab.snapshots.ApplyBlocks(m); },
                    [this, &tab](const FieldMessage& m) { OnField(tab, m); },
                    [this](const SubmitMessage& m) { OnSubmit(m); },
                    [this](const OversizeMessage&) { Status(StatusTooLarge()); },
+                   [this, &tab](const FillableMessage& m) { OnFillable(tab, m); },
+                   [this, &tab](const FilledMessage& m) { OnFilled(tab, m); },
                    [this](const PongMessage& m) {
                        auto it = pings_.find(m.id);
                        if (it == pings_.end())
@@ -377,6 +431,7 @@ void WebEngineBrowser::OnSubmit(const SubmitMessage& m)
     if (m.form) {
         described.form = FormPlace{m.form->page, m.form->index, m.form->action};
         described.fields = DescribedFields(*m.form);
+        described.pageMarkup = m.form->segments.join(QString());
     }
     described_.push_back(std::move(described));
     if (described_.size() > kKeptDescriptions)

@@ -3,6 +3,7 @@
 
 #include "capture/bridge_messages.h"
 #include "capture/browser_control.h"
+#include "capture/fill_request.h"
 #include "capture/submission_matcher.h"
 
 #include <QElapsedTimer>
@@ -42,6 +43,8 @@ public:
     std::optional<FieldSnapshot> ActiveField() const override { return active_; }
     void HighlightActiveField() override;
     void Ping(std::function<void()> answered) override;
+    void FillTestOffer(std::function<void(FillOutcome)> answered) override;
+    void ReadPage(std::function<void(QString)> answered) override;
     std::optional<CapturedSubmission> LastSubmission() const override { return lastSubmission_; }
     int ReloadForm(const FormPlace& form,
                    std::function<void(Result<std::vector<CheckedField>>)> answered) override;
@@ -65,6 +68,8 @@ private:
     // The field report waiting for its turn of the event loop, handled now.
     void HandleField();
     void OnSubmit(const SubmitMessage& m);
+    void OnFillable(Tab& tab, const FillableMessage& m);
+    void OnFilled(Tab& tab, const FilledMessage& m);
     void RaiseSubmission(const QUrl& url, const QByteArray& body);
 
     void OnLink(const QString& url);
@@ -97,6 +102,14 @@ private:
     std::optional<WaitingField> waitingField_;
     int nextPing_ = 0;
     std::map<int, std::function<void()>> pings_;
+    bool destroying_ = false; // page reads that answer while the pages go are not passed on
+
+    // The one fill under way: asked of `fillTab_` as request `fillId_`, planned once the page
+    // described its forms.
+    int fillId_ = 0;
+    Tab* fillTab_ = nullptr;
+    std::optional<FillRequest> fill_;
+    std::function<void(FillOutcome)> fillAnswer_;
     QString loadingText_;
     bool loading_ = false;
 

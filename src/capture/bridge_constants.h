@@ -2,6 +2,8 @@
 // Values the page scripts and the program must agree on. The plugin writes them into the
 // scripts when it loads them, so they are spelt here only.
 
+#include "capture/text_before.h"
+
 #include <QRandomGenerator>
 #include <QString>
 #include <QtGlobal>
@@ -30,6 +32,7 @@ inline QString WithBridgeConstants(QString script)
 {
     using namespace Qt::StringLiterals;
     script.replace("@MAX_BRIDGE_CHARS@"_L1, QString::number(kMaxBridgeChars));
+    script.replace("@TEXT_BEFORE_CHARS@"_L1, QString::number(kTextBeforeChars));
     return script;
 }
 

@@ -52,6 +52,14 @@ std::optional<int> Int(const QJsonObject& o, QLatin1StringView key)
     return Int(o.value(key));
 }
 
+std::optional<bool> Bool(const QJsonObject& o, QLatin1StringView key)
+{
+    const QJsonValue v = o.value(key);
+    if (!v.isBool())
+        return std::nullopt;
+    return v.toBool();
+}
+
 BridgeMessage Markup(const QJsonObject& o, Budget& budget)
 {
     MarkupMessage m;
@@ -74,7 +82,35 @@ BridgeMessage Markup(const QJsonObject& o, Budget& budget)
     return m;
 }
 
-BridgeMessage Field(const QJsonObject& o, Budget& budget)
+// Every key may be absent; a present one must be a string.
+std::optional<FieldEvidence> Evidence(const QJsonValue& v, Budget& budget)
+{
+    if (v.isUndefined())
+        return FieldEvidence{};
+    if (!v.isObject())
+        return std::nullopt;
+    const QJsonObject o = v.toObject();
+    FieldEvidence e;
+    const struct {
+        const char* key;
+        QString FieldEvidence::*member;
+    } keys[] = {{"id", &FieldEvidence::id},       {"type", &FieldEvidence::type},
+                {"placeholder", &FieldEvidence::placeholder}, {"aria", &FieldEvidence::ariaLabel},
+                {"title", &FieldEvidence::title}, {"label", &FieldEvidence::label},
+                {"before", &FieldEvidence::before}};
+    for (const auto& k : keys) {
+        const QLatin1StringView key(k.key);
+        if (!o.contains(key))
+            continue;
+        const auto text = String(o, key, budget);
+        if (!text)
+            return std::nullopt;
+        e.*k.member = *text;
+    }
+    return e;
+}
+
+std::optional<FieldMessage> FieldOf(const QJsonObject& o, Budget& budget)
 {
     FieldMessage m;
     const auto doc = Int(o, "doc"_L1);
@@ -85,7 +121,8 @@ BridgeMessage Field(const QJsonObject& o, Budget& budget)
     const auto name = String(o, "name"_L1, budget);
     const auto value = String(o, "value"_L1, budget);
     const QJsonValue values = o.value("values"_L1);
-    if (!doc || !version || !handle || !input || !tag || !name || !value || !values.isArray())
+    const auto evidence = Evidence(o.value("evidence"_L1), budget);
+    if (!doc || !version || !handle || !input || !tag || !name || !value || !values.isArray() || !evidence)
         return {};
     m.doc = *doc;
     m.version = *version;
@@ -94,12 +131,87 @@ BridgeMessage Field(const QJsonObject& o, Budget& budget)
     m.tag = *tag;
     m.name = *name;
     m.value = *value;
+    m.evidence = *evidence;
+    m.evidence.tag = m.tag;
+    m.evidence.name = m.name;
     for (const QJsonValue& pair : values.toArray()) {
         const QJsonArray p = pair.toArray();
         const auto index = p.size() == 2 ? Int(p[0]) : std::nullopt;
         if (!index || !p[1].isString() || !budget.Take(p[1].toString().size()))
             return {};
         m.values.append({*index, p[1].toString()});
+    }
+    return m;
+}
+
+BridgeMessage Field(const QJsonObject& o, Budget& budget)
+{
+    if (auto m = FieldOf(o, budget))
+        return *m;
+    return {};
+}
+
+std::optional<FillableFieldMessage> FillableField(const QJsonValue& v, Budget& budget)
+{
+    if (!v.isObject())
+        return std::nullopt;
+    const QJsonObject o = v.toObject();
+    auto field = FieldOf(o, budget);
+    const auto maxLength = Int(o, "maxLength"_L1);
+    const auto visible = Bool(o, "visible"_L1);
+    const auto enabled = Bool(o, "enabled"_L1);
+    const auto writable = Bool(o, "writable"_L1);
+    const auto empty = Bool(o, "empty"_L1);
+    const auto editor = Bool(o, "editor"_L1);
+    if (!field || !maxLength || !visible || !enabled || !writable || !empty || !editor)
+        return std::nullopt;
+    return FillableFieldMessage{std::move(*field), *maxLength, *visible, *enabled, *writable, *empty, *editor};
+}
+
+BridgeMessage Fillable(const QJsonObject& o, Budget& budget)
+{
+    FillableMessage m;
+    const auto id = Int(o, "id"_L1);
+    const QJsonValue forms = o.value("forms"_L1);
+    if (!id || !forms.isArray())
+        return {};
+    m.id = *id;
+    for (const QJsonValue& f : forms.toArray()) {
+        const QJsonObject form = f.toObject();
+        const auto charset = String(form, "charset"_L1, budget);
+        const auto holdsFocus = Bool(form, "holdsFocus"_L1);
+        const QJsonValue fields = form.value("fields"_L1);
+        if (!f.isObject() || !charset || !holdsFocus || !fields.isArray())
+            return {};
+        FillableFormMessage out{*charset, *holdsFocus, {}};
+        for (const QJsonValue& field : fields.toArray()) {
+            auto parsed = FillableField(field, budget);
+            if (!parsed)
+                return {};
+            out.fields.append(std::move(*parsed));
+        }
+        m.forms.append(std::move(out));
+    }
+    return m;
+}
+
+BridgeMessage Filled(const QJsonObject& o, Budget& budget)
+{
+    FilledMessage m;
+    const auto id = Int(o, "id"_L1);
+    const QJsonValue fields = o.value("fields"_L1);
+    if (!id || !fields.isArray())
+        return {};
+    m.id = *id;
+    for (const QJsonValue& v : fields.toArray()) {
+        const QJsonObject f = v.toObject();
+        const auto handle = Int(f, "handle"_L1);
+        const auto ok = Bool(f, "ok"_L1);
+        const auto name = String(f, "name"_L1, budget);
+        const auto value = String(f, "value"_L1, budget);
+        if (!v.isObject() || !handle || !ok || !name || !value)
+            return {};
+        m.fields.append({*handle, *ok, *name, *value});
     }
     return m;
 }
@@ -139,14 +251,6 @@ std::optional<FormEntry> Entry(const QJsonValue& v, Budget& budget)
     e.fileType = *type;
     e.fileContent = *decoded;
     return e;
-}
-
-std::optional<bool> Bool(const QJsonObject& o, QLatin1StringView key)
-{
-    const QJsonValue v = o.value(key);
-    if (!v.isBool())
-        return std::nullopt;
-    return v.toBool();
 }
 
 std::optional<QStringList> Strings(const QJsonValue& v, Budget& budget)
@@ -239,6 +343,13 @@ std::optional<FormFieldMessage> FormField(const QJsonValue& v, bool described, B
     f.typed = *typed;
     f.image = *image;
     f.mark = *mark;
+    // Absent from pages described before editors were followed.
+    if (o.contains("edited"_L1)) {
+        const auto edited = Bool(o, "edited"_L1);
+        if (!edited)
+            return std::nullopt;
+        f.edited = *edited;
+    }
     return f;
 }
 
@@ -335,6 +446,10 @@ BridgeMessage ParseBridgeMessage(const QJsonValue& message)
         return Submit(o, budget);
     if (kind == u"oversize")
         return OversizeMessage{};
+    if (kind == u"fillable")
+        return Fillable(o, budget);
+    if (kind == u"filled")
+        return Filled(o, budget);
     if (kind == u"pong") {
         const auto id = Int(o, "id"_L1);
         if (!id)

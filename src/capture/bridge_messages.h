@@ -5,6 +5,7 @@
 
 #include "capture/bridge_constants.h"
 #include "capture/form_encoding.h"
+#include "capture/second_opinion.h"
 
 #include <QJsonValue>
 #include <QList>
@@ -48,6 +49,7 @@ struct FieldMessage {
     QString value;
     int input = -1;   // its place among the document's inputs; -1: none
     QList<QPair<int, QString>> values; // earlier inputs whose values changed
+    FieldEvidence evidence; // what the field shows of itself (inputs only); its tag and name above
 };
 
 // One field of a form as the page script describes it.
@@ -60,6 +62,7 @@ struct FormFieldMessage {
     bool typed = false;
     QString image; // the absolute address of an image next to it, or empty
     int mark = -1; // its place among the marks of the markup; -1: not marked
+    bool edited = false; // a hidden text area whose value changed since the page was written
 };
 
 // The form a submission comes from. The markup is the form's document body split at a
@@ -91,6 +94,42 @@ struct FormReadingMessage {
     QList<FormFieldMessage> fields;
 };
 
+// The forms of the page as the fill decides on them, answering the tool's request `id`.
+struct FillableFieldMessage {
+    FieldMessage field; // where an input stands among its document's inputs, tag, name, evidence
+    int maxLength = -1;
+    bool visible = false;
+    bool enabled = false;
+    bool writable = false;
+    bool empty = false;
+    bool editor = false; // an editor standing for the hidden text area named
+};
+
+struct FillableFormMessage {
+    QString charset;
+    bool holdsFocus = false;
+    QList<FillableFieldMessage> fields;
+};
+
+struct FillableMessage {
+    int id = 0;
+    QList<FillableFormMessage> forms;
+};
+
+// What the fill typed in: for each field asked for (by its handle), the name it is sent
+// under and the value it holds now, or that it could not be filled.
+struct FilledFieldMessage {
+    int handle = 0;
+    bool ok = false;
+    QString name;
+    QString value;
+};
+
+struct FilledMessage {
+    int id = 0;
+    QList<FilledFieldMessage> fields;
+};
+
 // The page was too large to be read; the operator is told.
 struct OversizeMessage {};
 
@@ -99,7 +138,8 @@ struct PongMessage {
 };
 
 using BridgeMessage = std::variant<std::monostate, HelloMessage, MarkupMessage, BlocksMessage, FieldMessage,
-                                   SubmitMessage, OversizeMessage, PongMessage>;
+                                   SubmitMessage, OversizeMessage, PongMessage, FillableMessage,
+                                   FilledMessage>;
 
 // std::monostate for anything malformed, unknown or too large.
 BridgeMessage ParseBridgeMessage(const QJsonValue& message);

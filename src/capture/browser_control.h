@@ -7,6 +7,7 @@
 #include "capture/bridge_constants.h"
 #include "capture/captured_submission.h"
 #include "capture/field_tracking.h"
+#include "capture/fill_plan.h"
 
 #include <QByteArray>
 #include <QString>
@@ -75,6 +76,16 @@ public:
     // arrives, never if the page cannot talk yet. For measurements and readiness.
     virtual void Ping(std::function<void()> answered) = 0;
 
+    // Fills the test offer into the page in view: the form that holds the focused field,
+    // else its form with the most fields a person fills in, as PlanFill decides, typed in as
+    // a person types. Answers once, asynchronously, with what was filled; never when the
+    // page does not answer or another fill is asked for first. Nothing the page does starts it.
+    virtual void FillTestOffer(std::function<void(FillOutcome)> answered) = 0;
+
+    // The markup of the page in view as it stands now, its scripts' text included. Answers
+    // once, asynchronously; never if the browser goes first.
+    virtual void ReadPage(std::function<void(QString)> answered) = 0;
+
     // The submission the last BeforeNavigate2 with a body carried: read it while handling
     // that event, as ActiveField() during CommandStateChange. Navigations without a body
     // leave it as it is; nothing before the first submission.
@@ -119,5 +130,5 @@ public:
 } // namespace sitecapture
 
 // The number changes with the interface, so that a plugin built against another one is refused.
-#define SITECAPTURE_BROWSER_FACTORY_IID "org.sitecapture.BrowserFactory/2"
+#define SITECAPTURE_BROWSER_FACTORY_IID "org.sitecapture.BrowserFactory/3"
 Q_DECLARE_INTERFACE(sitecapture::BrowserFactory, SITECAPTURE_BROWSER_FACTORY_IID)

@@ -1,6 +1,9 @@
 #include "capture/capture_checks.h"
 
+#include "capture/captcha_words.h"
+#include "capture/field_kind.h"
 #include "capture/submission_capture.h"
+#include "capture/success_text.h"
 #include "capture/text_fold.h"
 
 #include <QHash>
@@ -11,81 +14,11 @@ using namespace Qt::StringLiterals;
 namespace sitecapture {
 namespace {
 
-enum class FieldClass { TextInput, TextArea, Password, Hidden, Select, Other };
-
-// Browsers compare input types in ASCII only: "ſ" or the Kelvin sign make no known type.
-bool EqualsAsciiNoCase(QStringView text, QStringView lower)
+bool ShowsCaptcha(const CheckedField& f)
 {
-    if (text.size() != lower.size())
-        return false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char16_t c = text[i].unicode();
-        if (c >= u'A' && c <= u'Z')
-            c = char16_t(c + (u'a' - u'A'));
-        if (c != lower[i].unicode())
-            return false;
-    }
-    return true;
-}
-
-FieldClass ClassOf(const QString& type)
-{
-    struct Known {
-        QStringView type;
-        FieldClass cls;
-    };
-    static constexpr Known known[] = {
-        {u"text", FieldClass::TextInput},
-        {u"search", FieldClass::TextInput},
-        {u"tel", FieldClass::TextInput},
-        {u"url", FieldClass::TextInput},
-        {u"email", FieldClass::TextInput},
-        {u"number", FieldClass::TextInput},
-        {u"textarea", FieldClass::TextArea},
-        {u"password", FieldClass::Password},
-        {u"hidden", FieldClass::Hidden},
-        {u"select", FieldClass::Select},
-        {u"checkbox", FieldClass::Other},
-        {u"radio", FieldClass::Other},
-        {u"file", FieldClass::Other},
-        {u"submit", FieldClass::Other},
-        {u"image", FieldClass::Other},
-        {u"reset", FieldClass::Other},
-        {u"button", FieldClass::Other},
-        {u"date", FieldClass::Other},
-        {u"month", FieldClass::Other},
-        {u"week", FieldClass::Other},
-        {u"time", FieldClass::Other},
-        {u"datetime-local", FieldClass::Other},
-        {u"range", FieldClass::Other},
-        {u"color", FieldClass::Other},
-    };
-    for (const Known& k : known)
-        if (EqualsAsciiNoCase(type, k.type))
-            return k.cls;
-    // No type, or one the engine does not know: the browser shows a text input.
-    return FieldClass::TextInput;
-}
-
-bool IsTextLike(FieldClass c)
-{
-    return c == FieldClass::TextInput || c == FieldClass::TextArea;
-}
-
-const char16_t* const kCaptchaWords[] = {u"验证码", u"校验码", u"附加码", u"认证码",
-                                         u"captcha", u"verifycode", u"checkcode",
-                                         u"validatecode", u"authcode", u"vcode", u"yzm"};
-
-bool MentionsCaptcha(const CheckedField& f)
-{
-    for (const QString* text : {&f.name, &f.id, &f.caption, &f.imageNear}) {
-        if (text->isEmpty())
-            continue;
-        const FoldedText folded(*text);
-        for (const char16_t* word : kCaptchaWords)
-            if (folded.Contains(QStringView(word)))
-                return true;
-    }
+    for (const QString* text : {&f.name, &f.id, &f.caption, &f.imageNear})
+        if (MentionsCaptcha(*text))
+            return true;
     return false;
 }
 
@@ -115,9 +48,10 @@ QString Quoted(const QStringList& names)
     return quoted.join(u"、"_s);
 }
 
-QString FormTitle(CheckedFormKind form)
+// "登录表单", "发布表单": how the messages name the form.
+QString FormPhrase(CheckedFormKind form)
 {
-    return form == CheckedFormKind::login ? u"登录表单"_s : u"发布表单"_s;
+    return FormCaption(form) + u"表单"_s;
 }
 
 // The one-argument-pass arg() keeps a "%1" inside a field name as it is.
@@ -125,33 +59,33 @@ QString FieldMessage(CheckKind kind, CheckedFormKind form, const QStringList& na
 {
     QString text;
     switch (kind) {
-    case CheckKind::per_visit:
+    case CheckKind::PerVisit:
         text = u"%1的字段%2在同一网页重新打开后取值变了，是每次访问都不同的令牌、"
-               u"视图状态或时间戳，模板里存的旧值以后发布时多半会被网站拒绝；"
-               u"请趁还在网站上重放一次本次提交，看网站是否仍然接受。"_s;
+                              u"视图状态或时间戳，模板里存的旧值以后发布时多半会被网站拒绝；"
+                              u"请趁还在网站上重放一次本次提交，看网站是否仍然接受。"_s;
         break;
-    case CheckKind::captcha:
+    case CheckKind::Captcha:
         text = u"%1的字段%2是验证码，每次都不同，发布软件无法自动填写；"
-               u"请趁还在网站上确认不填验证码能否提交（例如登录后发布页不再要求），"
-               u"否则该网站无法自动发布。"_s;
+                              u"请趁还在网站上确认不填验证码能否提交（例如登录后发布页不再要求），"
+                              u"否则该网站无法自动发布。"_s;
         break;
-    case CheckKind::verbatim:
+    case CheckKind::Verbatim:
         text = u"%1的字段%2仍是您输入的测试内容，没有换成标签，"
-               u"以后每条信息都会原样发出这些测试内容；"
-               u"请现在在网页中点到%3选好标签，再提交一次。"_s;
+                              u"以后每条信息都会原样发出这些测试内容；"
+                              u"请现在在网页中点到%3选好标签，再提交一次。"_s;
         break;
-    case CheckKind::lost_mapping:
+    case CheckKind::LostMapping:
         text = u"%1的字段%2已选了标签，模板里却没有换上标签"
-               u"（多半是选好标签后又改了内容），发布时%3不会换成信息内容；"
-               u"请现在在网页中点到%3重新选一次标签，再提交一次。"_s;
+                              u"（多半是选好标签后又改了内容），发布时%3不会换成信息内容；"
+                              u"请现在在网页中点到%3重新选一次标签，再提交一次。"_s;
         break;
     default:
         return {};
     }
     if (!text.contains(u"%3"))
-        return text.arg(FormTitle(form), Quoted(names));
+        return text.arg(FormPhrase(form), Quoted(names));
     const QString these = names.size() == 1 ? u"这个字段"_s : u"这些字段"_s;
-    return text.arg(FormTitle(form), Quoted(names), these);
+    return text.arg(FormPhrase(form), Quoted(names), these);
 }
 
 QString AmbiguousMessage(CheckedFormKind form, const QStringList& badValues,
@@ -168,14 +102,15 @@ QString AmbiguousMessage(CheckedFormKind form, const QStringList& badValues,
         advice.append(u"核对同名字段的标签选在了要填的那一个上"_s);
     }
     return u"%1中%2，模板无法准确拆回各个字段，发布时内容可能错位；请现在%3。"_s
-        .arg(FormTitle(form), causes.join(u"，"_s), advice.join(u"，并"_s));
+        .arg(FormPhrase(form), causes.join(u"，"_s),
+             advice.join(u"，并"_s));
 }
 
 QString NoSuccessMessage(CheckedFormKind form)
 {
     return u"%1没有填写“成功后返回的代码”，发布软件无法分辨成功和失败；"
-           u"请现在回到%2那一步，从提交成功后的网页中复制一段只有成功时才出现的文字填进去。"_s
-        .arg(FormTitle(form), form == CheckedFormKind::login ? u"登录"_s : u"发布"_s);
+                          u"请现在回到%2那一步，从提交成功后的网页中复制一段只有成功时才出现的文字填进去。"_s
+        .arg(FormPhrase(form), FormCaption(form));
 }
 
 QString DuplicateMessage(const std::vector<const StoredSite*>& sites)
@@ -197,25 +132,19 @@ bool Captured(const CheckedForm& form)
     return !form.action.trimmed().isEmpty();
 }
 
-bool SuccessTextEmpty(const QString& success)
-{
-    const QString t = success.trimmed();
-    return t.isEmpty() || t == u"<";
-}
-
 void CheckForm(const CheckedForm& form, CheckedFormKind formKind,
                const QHash<QString, QStringList>& mappedTokens, std::vector<Finding>& out)
 {
     if (!Captured(form))
         return;
 
-    std::vector<FieldClass> classes;
+    std::vector<FieldKind> classes;
     classes.reserve(form.fields.size());
     QHash<QString, int> ambiguousNameCount;
     for (const CheckedField& f : form.fields) {
-        const FieldClass c = ClassOf(f.type);
+        const FieldKind c = FieldKindOf(f.type);
         classes.push_back(c);
-        if (c != FieldClass::Select && c != FieldClass::Other)
+        if (c != FieldKind::Select && c != FieldKind::Other)
             ++ambiguousNameCount[f.name];
     }
 
@@ -225,16 +154,16 @@ void CheckForm(const CheckedForm& form, CheckedFormKind formKind,
         const CheckedField& f = form.fields[i];
         if (f.name.isEmpty())
             continue;
-        const FieldClass c = classes[i];
+        const FieldKind c = classes[i];
 
         const bool readonly = f.readonly && IsTextLike(c);
-        if ((c == FieldClass::Hidden || readonly) && f.reloaded && *f.reloaded != f.value)
+        if ((c == FieldKind::Hidden || readonly) && f.reloaded && *f.reloaded != f.value)
             perVisit.Add(f.name);
 
-        if (c == FieldClass::TextInput && MentionsCaptcha(f))
+        if (c == FieldKind::TextInput && ShowsCaptcha(f))
             captcha.Add(f.name);
 
-        if (formKind == CheckedFormKind::publish && IsTextLike(c) && f.typed && !f.value.isEmpty() &&
+        if (formKind == CheckedFormKind::Publish && IsTextLike(c) && f.typed && !f.value.isEmpty() &&
             pairs.HasPair(QString(f.name + u'=' + f.value)))
             verbatim.Add(f.name);
 
@@ -244,7 +173,7 @@ void CheckForm(const CheckedForm& form, CheckedFormKind formKind,
                 if (!pairs.HasPair(QString(f.name + u'=' + token)))
                     lost.Add(f.name);
 
-        if (c != FieldClass::Select && c != FieldClass::Other) {
+        if (c != FieldKind::Select && c != FieldKind::Other) {
             const bool badValue = f.value.contains(u'&') || f.value.contains(u'=');
             const bool repeated = ambiguousNameCount.value(f.name) > 1;
             if (badValue)
@@ -261,15 +190,15 @@ void CheckForm(const CheckedForm& form, CheckedFormKind formKind,
             out.push_back({kind, formKind, severity, names.Names(),
                            FieldMessage(kind, formKind, names.Names())});
     };
-    add(CheckKind::per_visit, Severity::problem, perVisit);
-    add(CheckKind::captcha, Severity::problem, captcha);
-    add(CheckKind::verbatim, Severity::warning, verbatim);
-    add(CheckKind::lost_mapping, Severity::problem, lost);
+    add(CheckKind::PerVisit, Severity::Problem, perVisit);
+    add(CheckKind::Captcha, Severity::Problem, captcha);
+    add(CheckKind::Verbatim, Severity::Warning, verbatim);
+    add(CheckKind::LostMapping, Severity::Problem, lost);
     if (!ambiguous.Names().isEmpty())
-        out.push_back({CheckKind::ambiguous, formKind, Severity::warning, ambiguous.Names(),
+        out.push_back({CheckKind::Ambiguous, formKind, Severity::Warning, ambiguous.Names(),
                        AmbiguousMessage(formKind, badValues.Names(), twice.Names())});
-    if (SuccessTextEmpty(form.success))
-        out.push_back({CheckKind::no_success, formKind, Severity::warning, {},
+    if (!SuccessTextGiven(form.success))
+        out.push_back({CheckKind::NoSuccess, formKind, Severity::Warning, {},
                        NoSuccessMessage(formKind)});
 }
 
@@ -345,7 +274,7 @@ void CheckDuplicate(const CheckInput& input, std::vector<Finding>& out)
     QStringList fields;
     for (const StoredSite* s : found)
         fields.append(QString::number(s->id));
-    out.push_back({CheckKind::duplicate, CheckedFormKind::site, Severity::warning, fields,
+    out.push_back({CheckKind::Duplicate, CheckedFormKind::Site, Severity::Warning, fields,
                    DuplicateMessage(found)});
 }
 
@@ -354,13 +283,13 @@ void CheckDuplicate(const CheckInput& input, std::vector<Finding>& out)
 const char* CheckKindName(CheckKind kind)
 {
     switch (kind) {
-    case CheckKind::per_visit: return "per_visit";
-    case CheckKind::captcha: return "captcha";
-    case CheckKind::verbatim: return "verbatim";
-    case CheckKind::lost_mapping: return "lost_mapping";
-    case CheckKind::ambiguous: return "ambiguous";
-    case CheckKind::no_success: return "no_success";
-    case CheckKind::duplicate: return "duplicate";
+    case CheckKind::PerVisit: return "per_visit";
+    case CheckKind::Captcha: return "captcha";
+    case CheckKind::Verbatim: return "verbatim";
+    case CheckKind::LostMapping: return "lost_mapping";
+    case CheckKind::Ambiguous: return "ambiguous";
+    case CheckKind::NoSuccess: return "no_success";
+    case CheckKind::Duplicate: return "duplicate";
     }
     return "";
 }
@@ -368,16 +297,37 @@ const char* CheckKindName(CheckKind kind)
 const char* CheckedFormName(CheckedFormKind form)
 {
     switch (form) {
-    case CheckedFormKind::login: return "login";
-    case CheckedFormKind::publish: return "publish";
-    case CheckedFormKind::site: return "site";
+    case CheckedFormKind::Login: return "login";
+    case CheckedFormKind::Publish: return "publish";
+    case CheckedFormKind::Site: return "site";
     }
     return "";
 }
 
 const char* SeverityName(Severity severity)
 {
-    return severity == Severity::problem ? "problem" : "warning";
+    return severity == Severity::Problem ? "problem" : "warning";
+}
+
+QString FormCaption(CheckedFormKind form)
+{
+    switch (form) {
+    case CheckedFormKind::Login: return u"登录"_s;
+    case CheckedFormKind::Publish: return u"发布"_s;
+    case CheckedFormKind::Site: return u"网站"_s;
+    }
+    return {};
+}
+
+std::optional<CheckedFormKind> CapturedForm(CaptureMode page)
+{
+    switch (page) {
+    case CaptureMode::LoginCapturePage: return CheckedFormKind::Login;
+    case CaptureMode::PublishCapturePage: return CheckedFormKind::Publish;
+    case CaptureMode::SiteInfoPage:
+    case CaptureMode::ReportPage: break;
+    }
+    return std::nullopt;
 }
 
 std::vector<Finding> RunCaptureChecks(const CheckInput& input)
@@ -388,8 +338,8 @@ std::vector<Finding> RunCaptureChecks(const CheckInput& input)
             mappedTokens[entry[0]].append(entry[2]);
 
     std::vector<Finding> out;
-    CheckForm(input.login, CheckedFormKind::login, mappedTokens, out);
-    CheckForm(input.publish, CheckedFormKind::publish, mappedTokens, out);
+    CheckForm(input.login, CheckedFormKind::Login, mappedTokens, out);
+    CheckForm(input.publish, CheckedFormKind::Publish, mappedTokens, out);
     CheckDuplicate(input, out);
     return out;
 }

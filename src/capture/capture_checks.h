@@ -2,6 +2,8 @@
 // Why a captured site would fail to post, found while the operator is still on the site:
 // plain functions of the capture, run whenever the report page is shown.
 
+#include "capture/capture_model.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +24,7 @@ struct CheckedField {
     bool typed = false;        // the operator typed into it
     QString caption;           // its label window
     QString imageNear;         // the address of an image next to it
+    bool editorWritten = false; // a hidden text area a rich-text editor filled in
 };
 
 // One captured form; an action empty after trimming blanks means not captured.
@@ -39,6 +42,11 @@ struct StoredSite {
     QString xxfburl;
 };
 
+// In the order the findings are listed for a form.
+enum class CheckKind { PerVisit, Captcha, Verbatim, LostMapping, Ambiguous, NoSuccess, Duplicate };
+enum class CheckedFormKind { Login, Publish, Site };
+enum class Severity { Problem, Warning };
+
 struct CheckInput {
     CheckedForm login;
     CheckedForm publish;
@@ -47,12 +55,10 @@ struct CheckInput {
     QString xxfburl; // the site's publish page address
     std::vector<StoredSite> stored;
     qint64 editingId = 0; // the stored site being edited; 0: a new site
-};
 
-// In the order the findings are listed for a form.
-enum class CheckKind { per_visit, captcha, verbatim, lost_mapping, ambiguous, no_success, duplicate };
-enum class CheckedFormKind { login, publish, site };
-enum class Severity { problem, warning };
+    // The login or the publish form.
+    CheckedForm& Form(CheckedFormKind form) { return form == CheckedFormKind::Login ? login : publish; }
+};
 
 struct Finding {
     CheckKind kind;
@@ -66,6 +72,12 @@ struct Finding {
 const char* CheckKindName(CheckKind kind);
 const char* CheckedFormName(CheckedFormKind form);
 const char* SeverityName(Severity severity);
+// What the operator reads for a form: "登录", "发布", "网站".
+QString FormCaption(CheckedFormKind form);
+
+// The form a page captures: the login form on the login capture page, the publish form on
+// the publish capture page, none on the others.
+std::optional<CheckedFormKind> CapturedForm(CaptureMode page);
 
 // Every finding, ordered by form (login, publish, site) and then by kind.
 std::vector<Finding> RunCaptureChecks(const CheckInput& input);

@@ -31,6 +31,9 @@ struct CapturedSubmission {
     std::optional<FormPlace> form;
     // Every input, textarea and select of the form in document order; `reloaded` unset.
     std::vector<CheckedField> fields;
+    // The markup of the document the form was in (its inputs' values left out): what the
+    // page showed before the answer.
+    QString pageMarkup;
 };
 
 // Gives each captured field the value of the reloaded field of the same name and the same

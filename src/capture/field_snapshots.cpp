@@ -45,6 +45,7 @@ FieldSnapshot FieldSnapshots::Take(const FieldMessage& m)
     s.tagName = m.tag;
     s.name = m.name;
     s.value = NormalizeLineBreaks(m.value);
+    s.evidence = m.evidence;
     auto doc = docs_.find(m.doc);
     if (doc == docs_.end())
         return s;

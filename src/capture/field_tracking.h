@@ -2,6 +2,8 @@
 // What the focused field of the page means for the capture panel. The browser gathers the
 // snapshot, the window applies the decision; this is the decision itself.
 
+#include "capture/second_opinion.h"
+
 #include <QString>
 
 #include <optional>
@@ -15,6 +17,8 @@ struct FieldSnapshot {
     QString name;
     QString value;
     QString markup;
+    // What the field shows of itself beyond the markup, for the second opinion.
+    FieldEvidence evidence = {};
 };
 
 enum class TrackPath {
@@ -26,16 +30,17 @@ enum class TrackPath {
 
 struct TrackDecision {
     TrackPath path = TrackPath::None;
-    // Write Text2 (name), then Text3 (value), then select combo1Index (if set), in that order.
-    QString text2;
-    QString text3;
-    std::optional<int> combo1Index; // nothing: leave Combo1 as it is
+    // Write Text2 (the name), then Text3 (the value), then select the Combo1 entry (if set),
+    // in that order.
+    QString fieldName;
+    QString fieldValue;
+    std::optional<int> labelIndex; // nothing: leave Combo1 as it is
     bool highlight = false;
     QString labelWindow;                 // for the operator's curiosity and the probe
     std::optional<QString> proposal;     // the rule's label, "手机" included
 };
 
-TrackDecision TrackActiveField(const FieldSnapshot& field, const QString& text2,
-                               const QString& text3);
+TrackDecision TrackActiveField(const FieldSnapshot& field, const QString& shownName,
+                               const QString& shownValue);
 
 } // namespace sitecapture

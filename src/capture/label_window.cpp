@@ -1,8 +1,8 @@
 #include "capture/label_window.h"
 
+#include "capture/keyword_rules.h"
 #include "capture/text_fold.h"
 
-#include <initializer_list>
 
 using namespace Qt::StringLiterals;
 
@@ -50,58 +50,8 @@ QString LabelWindow(QStringView html)
 
 std::optional<QString> ProposePlaceholder(QStringView window)
 {
-    if (window.isEmpty())
-        return std::nullopt;
-    const FoldedText w(window);
-    auto any = [&w](std::initializer_list<const char16_t*> keys) {
-        for (const char16_t* k : keys)
-            if (w.Contains(k))
-                return true;
-        return false;
-    };
-    auto has = [&w](const char16_t* key) { return w.Contains(key); };
-
-    const bool companyWords = any({u"中文", u"企业", u"单位"}) || (has(u"公司") && !has(u"地址"));
-    if (any({u"公司/单位", u"网站名称"}) || (companyWords && any({u"名", u"称"})))
-        return u"公司名称"_s;
-    if (any({u"法人", u"姓名", u"联系人", u"经理", u"厂长", u"名字"}))
-        return u"联系人"_s;
-    if (any({u"邮政编码", u"邮编"}))
-        return u"邮编"_s;
-    if (has(u"区号"))
-        return u"区号"_s;
-    if (has(u"传真"))
-        return u"传真"_s;
-    if (has(u"电话") && !has(u"移动"))
-        return u"电话"_s;
-    if (any({u"手机", u"移动"}))
-        return u"手机"_s;
-    if (has(u"城市"))
-        return u"城市"_s;
-    if (any({u"网", u"站", u"页", u"接"}))
-        return u"网页地址"_s;
-    if (has(u"货地"))
-        return u"详细地址"_s;
-    if (has(u"数量"))
-        return u"数量"_s;
-    if (has(u"价"))
-        return u"单价"_s;
-    if (has(u"规格"))
-        return u"规格"_s;
-    if (any({u"关键", u"物资名称", u"产品名称", u"品名", u"主要产品", u"营范围"}))
-        return u"关键字"_s;
-    if (has(u"产地"))
-        return u"详细地址"_s;
-    if (has(u"包装"))
-        return u"包装"_s;
-    if (has(u"描述"))
-        return u"具体描述"_s;
-    if (any({u"mail", u"邮件", u"电子"}))
-        return u"电子邮件"_s;
-    if (any({u"地址", u"街道", u"详细地址"}) || (has(u"厂址") && !has(u"mail")))
-        return u"详细地址"_s;
-    if (any({u"主题", u"标题"}))
-        return u"主题"_s;
+    if (std::optional<RuleMatch> rule = MatchKeywordRules(window))
+        return std::move(rule->label);
     return std::nullopt;
 }
 

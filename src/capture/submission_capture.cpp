@@ -74,7 +74,7 @@ QString TemplatePostData(const QString& data, const FieldMap& map)
     return index.Data();
 }
 
-std::optional<CapturedDisplay> CaptureSubmission(int captureMode, const QString& url,
+std::optional<CapturedDisplay> CaptureSubmission(CaptureMode captureMode, const QString& url,
                                                  QByteArrayView postData, const FieldMap& map,
                                                  CaptureSet& captureSet)
 {
@@ -84,10 +84,10 @@ std::optional<CapturedDisplay> CaptureSubmission(int captureMode, const QString&
 
     QString* action = nullptr;
     QString* data = nullptr;
-    if (captureMode == int(CaptureMode::LoginCapturePage)) {
+    if (captureMode == CaptureMode::LoginCapturePage) {
         action = &captureSet.loginAction;
         data = &captureSet.loginData;
-    } else if (captureMode == int(CaptureMode::PublishCapturePage)) {
+    } else if (captureMode == CaptureMode::PublishCapturePage) {
         action = &captureSet.publishAction;
         data = &captureSet.publishData;
     } else {

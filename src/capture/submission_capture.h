@@ -38,15 +38,15 @@ QString TemplatePostData(const QString& data, const FieldMap& map);
 
 // What Text1 and Text4 show after a captured submission.
 struct CapturedDisplay {
-    QString text1;
-    QString text4;
+    QString action;
+    QString data; // the template
     friend bool operator==(const CapturedDisplay&, const CapturedDisplay&) = default;
 };
 
 // The BeforeNavigate2 handler without its window: decodes the body as GBK form data and,
 // on the login or publish capture page, stores the address and the template. Returns what
 // Text1/Text4 must show, or nothing when the navigation is not captured.
-std::optional<CapturedDisplay> CaptureSubmission(int captureMode, const QString& url,
+std::optional<CapturedDisplay> CaptureSubmission(CaptureMode captureMode, const QString& url,
                                                  QByteArrayView postData, const FieldMap& map,
                                                  CaptureSet& captureSet);
 

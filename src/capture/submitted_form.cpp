@@ -34,6 +34,7 @@ std::vector<CheckedField> DescribedFields(const SubmittedFormMessage& form)
         CheckedField f = Plain(m);
         f.typed = m.typed;
         f.imageNear = m.image;
+        f.editorWritten = m.edited;
         if (m.mark >= 0 && m.mark < markup.InputCount())
             f.caption = LabelWindow(markup.MarkupForField(m.mark));
         out.push_back(std::move(f));

@@ -5,14 +5,14 @@
 
 namespace sitecapture {
 
-QString UrlDecode(QStringView sEncoded)
+QString UrlDecode(QStringView encoded)
 {
     // Never longer than the input: every character or escape yields at most one character.
-    QString out(sEncoded.size(), Qt::Uninitialized);
+    QString out(encoded.size(), Qt::Uninitialized);
     char16_t* begin = reinterpret_cast<char16_t*>(out.data());
     GbkByteDecoder bytes(begin);
-    const char16_t* s = sEncoded.utf16();
-    const qsizetype n = sEncoded.size();
+    const char16_t* s = encoded.utf16();
+    const qsizetype n = encoded.size();
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = s[i];
         if (c == u'%' && i + 2 < n) {

@@ -10,6 +10,6 @@ namespace sitecapture {
 // GBK (a lead byte pairs with the next byte when that is a trail byte, escaped or not).
 // Non-ASCII characters already in the text stay as they are. A "%" that is not followed by
 // two hexadecimal digits stays as it is, and a decoded "%" is never decoded again.
-QString UrlDecode(QStringView sEncoded);
+QString UrlDecode(QStringView encoded);
 
 } // namespace sitecapture

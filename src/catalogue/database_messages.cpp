@@ -73,6 +73,12 @@ OperatorError DirectoryNotWritable(DatabaseOperation op, const QString& path, co
                 Doing(op), DirectoryOf(path), file, detail)};
 }
 
+OperatorError FileNotWritable(DatabaseOperation op, const QString& path, const QString& detail)
+{
+    return {ErrorKind::NotWritable, path,
+            u"%1：%2 是只读文件，不能写入（%3）。请检查该文件的写入权限。"_s.arg(Doing(op), NativePath(path), detail)};
+}
+
 EngineResult EngineFailure(sqlite3* db, int rc)
 {
     return {rc, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc))};
@@ -102,8 +108,7 @@ OperatorError EngineError(const EngineResult& result, DatabaseOperation op, cons
     case SQLITE_READONLY:
         if (rc == SQLITE_READONLY_DIRECTORY || !DirectoryWritable(path))
             return DirectoryNotWritable(op, path, detail);
-        return {ErrorKind::NotWritable, path,
-                u"%1：%2 是只读文件，不能写入（%3）。请检查该文件的写入权限。"_s.arg(Doing(op), file, detail)};
+        return FileNotWritable(op, path, detail);
     case SQLITE_CANTOPEN:
         // on a write this is the rollback journal that cannot be created beside the file
         if (op != DatabaseOperation::Open && op != DatabaseOperation::List && op != DatabaseOperation::Load)

@@ -26,6 +26,7 @@ QString NativePath(const QString& path);
 
 OperatorError Damaged(DatabaseOperation op, const QString& path, const QString& detail);
 OperatorError DirectoryNotWritable(DatabaseOperation op, const QString& path, const QString& detail);
+OperatorError FileNotWritable(DatabaseOperation op, const QString& path, const QString& detail);
 // The error for an engine result code, read together with the connection's last message.
 OperatorError EngineError(sqlite3* db, int rc, DatabaseOperation op, const QString& path,
                           std::chrono::milliseconds timeout);

@@ -10,21 +10,25 @@
 
 namespace sitecapture {
 
-// What the save reads from the wizard: the site page and the report page's values.
-struct SiteTexts {
+// What the report page's six value labels show: the captured values a save writes.
+struct ReportTexts {
+    QString loginAction;   // Label4
+    QString loginData;     // Label5
+    QString publishAction; // Label6
+    QString publishData;   // Label7
+    QString loginReturn;   // Label14
+    QString publishReturn; // Label15
+    friend bool operator==(const ReportTexts&, const ReportTexts&) = default;
+};
+
+// What the save reads from the wizard: the report page's values and the site page.
+struct SiteTexts : ReportTexts {
     QString language;       // Combo2
     QString category;       // Combo3
     QString name;           // Text5
     QString publishPageUrl; // Text6(0)
     QString viewPageUrl;    // Text6(1)
     QString loginPageUrl;   // Text6(2)
-    // The report page's six value labels.
-    QString loginAction;    // Label4
-    QString loginData;      // Label5
-    QString publishAction;  // Label6
-    QString publishData;    // Label7
-    QString loginReturn;    // Label14
-    QString publishReturn;  // Label15
 };
 
 enum class SaveKind { NewSite, EditedSite };

@@ -126,11 +126,19 @@ SiteDatabase::~SiteDatabase() = default;
 
 Result<SiteDatabase> OpenSiteDatabase(const QString& directory, std::chrono::milliseconds busyTimeout)
 {
-    const QString path = QDir(directory).absoluteFilePath(QString::fromUtf16(kSiteDatabaseFile));
+    const QDir dir(directory);
+    return OpenSiteDatabaseFile(dir.absoluteFilePath(QString::fromUtf16(kSiteDatabaseFile)),
+                                dir.absoluteFilePath(QString::fromUtf16(kTemplateFile)), busyTimeout);
+}
+
+Result<SiteDatabase> OpenSiteDatabaseFile(const QString& file, const QString& templateFile,
+                                          std::chrono::milliseconds busyTimeout)
+{
+    const QString path = QFileInfo(file).absoluteFilePath();
     if (!FileExists(path)) {
         if (QFileInfo::exists(path))
             return Damaged(DatabaseOperation::Open, path, u"同名的不是普通文件"_s);
-        if (std::optional<OperatorError> e = CreateFromTemplate(directory, path, busyTimeout))
+        if (std::optional<OperatorError> e = CreateFromTemplate(templateFile, path, busyTimeout))
             return *e;
     }
     sqlite3* raw = nullptr;

@@ -49,7 +49,7 @@ public:
     Status UpdateSite(qint64 id, const std::vector<FieldWrite>& writes);
 
 private:
-    friend Result<SiteDatabase> OpenSiteDatabase(const QString&, std::chrono::milliseconds);
+    friend Result<SiteDatabase> OpenSiteDatabaseFile(const QString&, const QString&, std::chrono::milliseconds);
     struct Closer {
         void operator()(sqlite3* db) const;
     };
@@ -64,6 +64,9 @@ private:
 // An existing DIY.xqd is never replaced; nothing is written to a file that fails to open.
 Result<SiteDatabase> OpenSiteDatabase(const QString& directory,
                                         std::chrono::milliseconds busyTimeout = kDefaultBusyTimeout);
+// The same for any file, made from templateFile when it is missing.
+Result<SiteDatabase> OpenSiteDatabaseFile(const QString& file, const QString& templateFile,
+                                          std::chrono::milliseconds busyTimeout = kDefaultBusyTimeout);
 
 // The save of the wizard: adds a row when editingId is 0, otherwise updates that row.
 // Returns the row's Id.

@@ -213,10 +213,9 @@ std::optional<QString> SiteTableProblem(sqlite3* db, const QString& path, Engine
 
 // DIY.xqd from sdk.dll: copied to a temporary name, synced and checked, then linked to
 // DIY.xqd, which fails rather than replace a DIY.xqd that appeared meanwhile.
-std::optional<OperatorError> CreateFromTemplate(const QString& directory, const QString& target,
+std::optional<OperatorError> CreateFromTemplate(const QString& templatePath, const QString& target,
                                                 std::chrono::milliseconds timeout)
 {
-    const QString templatePath = QDir(directory).filePath(QString::fromUtf16(kTemplateFile));
     if (!FileExists(templatePath))
         return TemplateMissing(templatePath, target);
     QFile source(templatePath);
@@ -256,7 +255,7 @@ std::optional<OperatorError> CreateFromTemplate(const QString& directory, const 
         if (err != EEXIST && !QFile::rename(copy.fileName(), target) && !FileExists(target))
             return CreateFailed(target, ErrnoText(err));
     }
-    SyncDirectory(directory);
+    SyncDirectory(QFileInfo(target).absolutePath());
     return std::nullopt;
 }
 

@@ -28,8 +28,8 @@ int OpenConnection(const QString& path, int flags, std::chrono::milliseconds tim
 // failed, whose code and message are left in *engine (rc SQLITE_OK otherwise).
 std::optional<QString> SiteTableProblem(sqlite3* db, const QString& path, EngineResult* engine);
 
-// DIY.xqd (target) from directory/sdk.dll; an existing DIY.xqd is never replaced.
-std::optional<OperatorError> CreateFromTemplate(const QString& directory, const QString& target,
+// The database file target from the template sdk.dll; an existing target is never replaced.
+std::optional<OperatorError> CreateFromTemplate(const QString& templatePath, const QString& target,
                                                 std::chrono::milliseconds timeout);
 
 } // namespace sitecapture

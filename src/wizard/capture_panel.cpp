@@ -1,8 +1,11 @@
 #include "wizard/capture_panel.h"
 
+#include "capture/capture_checks.h"
 #include "capture/field_tracking.h"
+#include "capture/fill_plan.h"
 #include "capture/placeholders.h"
 #include "capture/submission_capture.h"
+#include "capture/success_text.h"
 #include "wizard/control_geometry.h"
 
 #include <QComboBox>
@@ -10,8 +13,11 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QPointer>
 
 #include <limits>
+
+using namespace Qt::StringLiterals;
 
 namespace sitecapture {
 namespace {
@@ -36,83 +42,83 @@ QLabel* NamedLabel(const char* name, const QString& caption, QWidget* parent)
 } // namespace
 
 CapturePanel::CapturePanel(WizardSession& session, CaptureSet& captureSet, QWidget* parent)
-    : QGroupBox(QStringLiteral(u"捕捉信息"), parent), session_(session), captureSet_(captureSet),
-      label11_(NamedLabel("Label11", QStringLiteral(u"当前变量:"), this)),
-      label12_(NamedLabel("Label12", QStringLiteral(u"值："), this)),
-      label13_(NamedLabel("Label13", QStringLiteral(u"成功后返回的代码："), this)),
-      label9_(NamedLabel("Label9", QStringLiteral(u"链    接:"), this)),
-      label10_(NamedLabel("Label10", QStringLiteral(u"数    据:"), this)),
-      text1_(new QLineEdit(this)), text2_(new QLineEdit(this)), text3_(new QLineEdit(this)),
-      text4_(new QPlainTextEdit(this)), text7_(new QLineEdit(QStringLiteral("<"), this)),
-      combo1_(new QComboBox(this))
+    : QGroupBox(u"捕捉信息"_s, parent), session_(session), captureSet_(captureSet),
+      fieldNameCaption_(NamedLabel("Label11", u"当前变量:"_s, this)),
+      fieldValueCaption_(NamedLabel("Label12", u"值："_s, this)),
+      successTextCaption_(NamedLabel("Label13", u"成功后返回的代码："_s, this)),
+      actionCaption_(NamedLabel("Label9", u"链    接:"_s, this)),
+      dataCaption_(NamedLabel("Label10", u"数    据:"_s, this)),
+      actionBox_(new QLineEdit(this)), fieldNameBox_(new QLineEdit(this)), fieldValueBox_(new QLineEdit(this)),
+      dataBox_(new QPlainTextEdit(this)), successTextBox_(new QLineEdit(QString::fromUtf16(kSuccessTextStart), this)),
+      placeholderBox_(new QComboBox(this))
 {
-    setObjectName(QStringLiteral("Frame5"));
-    text1_->setObjectName(QStringLiteral("Text1"));
-    text2_->setObjectName(QStringLiteral("Text2"));
-    text3_->setObjectName(QStringLiteral("Text3"));
-    text4_->setObjectName(QStringLiteral("Text4"));
-    text7_->setObjectName(QStringLiteral("Text7"));
-    combo1_->setObjectName(QStringLiteral("Combo1"));
+    setObjectName(u"Frame5"_s);
+    actionBox_->setObjectName(u"Text1"_s);
+    fieldNameBox_->setObjectName(u"Text2"_s);
+    fieldValueBox_->setObjectName(u"Text3"_s);
+    dataBox_->setObjectName(u"Text4"_s);
+    successTextBox_->setObjectName(u"Text7"_s);
+    placeholderBox_->setObjectName(u"Combo1"_s);
 
-    for (QLineEdit* box : {text1_, text2_, text3_})
+    for (QLineEdit* box : {actionBox_, fieldNameBox_, fieldValueBox_})
         box->setReadOnly(true);
     // A line box keeps 32767 characters unless told otherwise; a value cut short there would
     // no longer match the submitted data.
-    for (QLineEdit* box : {text1_, text2_, text3_, text7_})
+    for (QLineEdit* box : {actionBox_, fieldNameBox_, fieldValueBox_, successTextBox_})
         box->setMaxLength(std::numeric_limits<int>::max());
-    text1_->setFrame(false);
-    text4_->setReadOnly(true);
-    text4_->setFrameShape(QFrame::NoFrame);
-    TooltipBackground(text1_);
-    TooltipBackground(text2_);
-    TooltipBackground(text3_);
-    TooltipBackground(text4_);
-    combo1_->addItems(Combo1Entries());
-    combo1_->setMaxVisibleItems(20);
+    actionBox_->setFrame(false);
+    dataBox_->setReadOnly(true);
+    dataBox_->setFrameShape(QFrame::NoFrame);
+    TooltipBackground(actionBox_);
+    TooltipBackground(fieldNameBox_);
+    TooltipBackground(fieldValueBox_);
+    TooltipBackground(dataBox_);
+    placeholderBox_->addItems(Combo1Entries());
+    placeholderBox_->setMaxVisibleItems(20);
 
     // Synchronous, whether the operator or the program makes the change.
-    connect(text2_, &QLineEdit::textChanged, this, &CapturePanel::FieldNameChanged);
-    connect(text3_, &QLineEdit::textChanged, this, &CapturePanel::FieldValueChanged);
-    connect(combo1_, &QComboBox::currentIndexChanged, this, &CapturePanel::MapCurrentField);
+    connect(fieldNameBox_, &QLineEdit::textChanged, this, &CapturePanel::FieldNameChanged);
+    connect(fieldValueBox_, &QLineEdit::textChanged, this, &CapturePanel::FieldValueChanged);
+    connect(placeholderBox_, &QComboBox::currentIndexChanged, this, &CapturePanel::MapCurrentField);
     // The operator picking the entry already shown still counts as a choice.
-    connect(combo1_, &QComboBox::activated, this, [this](int index) {
-        if (index == combo1_->currentIndex())
+    connect(placeholderBox_, &QComboBox::activated, this, [this](int index) {
+        if (index == placeholderBox_->currentIndex())
             MapCurrentField();
     });
 }
 
 void CapturePanel::ApplyGeometry(double dpi)
 {
-    Place(label11_, {150, 360, 975, 255}, dpi);
-    Place(text2_, {1065, 240, 1215, 300}, dpi);
-    Place(label12_, {2655, 300, 420, 180}, dpi);
-    Place(text3_, {3030, 240, 1755, 300}, dpi);
-    Place(combo1_, {4980, 240, 2325, 300}, dpi);
-    Place(label13_, {7485, 285, 1620, 180}, dpi);
-    Place(text7_, {9135, 225, 1725, 315}, dpi);
-    Place(label9_, {150, 720, 855, 255}, dpi);
-    Place(text1_, {1095, 675, 9780, 285}, dpi);
-    Place(label10_, {165, 1320, 855, 255}, dpi);
-    Place(text4_, {1080, 1065, 9765, 690}, dpi);
+    Place(fieldNameCaption_, {150, 360, 975, 255}, dpi);
+    Place(fieldNameBox_, {1065, 240, 1215, 300}, dpi);
+    Place(fieldValueCaption_, {2655, 300, 420, 180}, dpi);
+    Place(fieldValueBox_, {3030, 240, 1755, 300}, dpi);
+    Place(placeholderBox_, {4980, 240, 2325, 300}, dpi);
+    Place(successTextCaption_, {7485, 285, 1620, 180}, dpi);
+    Place(successTextBox_, {9135, 225, 1725, 315}, dpi);
+    Place(actionCaption_, {150, 720, 855, 255}, dpi);
+    Place(actionBox_, {1095, 675, 9780, 285}, dpi);
+    Place(dataCaption_, {165, 1320, 855, 255}, dpi);
+    Place(dataBox_, {1080, 1065, 9765, 690}, dpi);
 }
 
 void CapturePanel::SelectLabel(int index)
 {
-    if (index == combo1_->currentIndex())
+    if (index == placeholderBox_->currentIndex())
         MapCurrentField();
     else
-        combo1_->setCurrentIndex(index);
+        placeholderBox_->setCurrentIndex(index);
 }
 
 void CapturePanel::MapCurrentField()
 {
-    sitecapture::MapCurrentField(session_.fieldMap, text2_->text(), text3_->text(),
-                                 combo1_->currentText());
+    sitecapture::MapCurrentField(session_.fieldMap, fieldNameBox_->text(), fieldValueBox_->text(),
+                                 placeholderBox_->currentText());
 }
 
 void CapturePanel::FieldNameChanged()
 {
-    if (text2_->text().isEmpty())
+    if (fieldNameBox_->text().isEmpty())
         return;
     SelectLabel(0);
     MapCurrentField();
@@ -125,18 +131,23 @@ void CapturePanel::FieldValueChanged()
 
 void CapturePanel::BeforeNavigate2(const QString& url, const QByteArray& postData)
 {
+    const std::optional<CapturedSubmission> submission =
+        browser_ && !postData.isEmpty() ? browser_->LastSubmission() : std::nullopt;
+    const bool capturing = session_.captureMode == CaptureMode::LoginCapturePage
+        || session_.captureMode == CaptureMode::PublishCapturePage;
+    // An editor's text area holds what was typed into the editor only now.
+    if (submission && capturing)
+        MapEditedTextAreas(session_.fieldMap, submission->fields);
     const std::optional<CapturedDisplay> shown = CaptureSubmission(
-        int(session_.captureMode), url, postData, session_.fieldMap, captureSet_);
+        session_.captureMode, url, postData, session_.fieldMap, captureSet_);
     if (shown) {
-        if (browser_) {
-            std::optional<CapturedSubmission>& kept = session_.captureMode == CaptureMode::LoginCapturePage
-                ? session_.loginSubmission
-                : session_.publishSubmission;
-            kept = browser_->LastSubmission();
-        }
-        text1_->setText(shown->text1);
-        text1_->setCursorPosition(0); // the start of a long address says most
-        text4_->setPlainText(shown->text4);
+        const std::optional<CheckedFormKind> form = CapturedForm(session_.captureMode);
+        if (browser_ && form)
+            session_.Submission(*form) = submission;
+        answer_.Submitted(submission ? submission->pageMarkup : QString());
+        actionBox_->setText(shown->action);
+        actionBox_->setCursorPosition(0); // the start of a long address says most
+        dataBox_->setPlainText(shown->data);
     }
     emit Navigated(url, postData);
 }
@@ -145,15 +156,19 @@ void CapturePanel::CommandStateChange()
 {
     if (browser_) {
         if (const std::optional<FieldSnapshot> field = browser_->ActiveField()) {
-            const TrackDecision d = TrackActiveField(*field, text2_->text(), text3_->text());
+            const TrackDecision d = TrackActiveField(*field, fieldNameBox_->text(), fieldValueBox_->text());
             if (d.path != TrackPath::None && d.path != TrackPath::Unchanged) {
                 // Name, then value, then the proposal: the mapping relies on this order.
-                text2_->setText(d.text2);
-                text3_->setText(d.text3);
-                if (d.combo1Index)
-                    SelectLabel(*d.combo1Index);
+                fieldNameBox_->setText(d.fieldName);
+                fieldValueBox_->setText(d.fieldValue);
+                if (d.labelIndex)
+                    SelectLabel(*d.labelIndex);
                 if (d.highlight)
                     browser_->HighlightActiveField();
+                FieldEvidence evidence = field->evidence;
+                evidence.tag = field->tagName;
+                evidence.name = field->name;
+                ShowProposal(ProposeLabel(d.labelWindow, evidence));
             }
         }
     }
@@ -162,11 +177,65 @@ void CapturePanel::CommandStateChange()
 
 void CapturePanel::StatusTextChange(const QString& text)
 {
-    const bool capturing = session_.captureMode == CaptureMode::LoginCapturePage
-        || session_.captureMode == CaptureMode::PublishCapturePage;
-    if (capturing && text != QString::fromUtf16(kStatusDone))
+    if (CapturedForm(session_.captureMode) && text != QString::fromUtf16(kStatusDone))
         emit StatusText(text);
+    if (answer_.Status(text) && browser_) {
+        browser_->ReadPage([self = QPointer<CapturePanel>(this)](const QString& answer) {
+            if (self)
+                self->ProposeSuccess(answer);
+        });
+    }
     emit StatusReported(text);
+}
+
+void CapturePanel::ShowProposal(const Proposal& p)
+{
+    // Tooltips read markup: the page's words are shown as they are.
+    placeholderBox_->setToolTip(u"<p style='white-space:pre-wrap'>"_qs + p.why.toHtmlEscaped() + u"</p>"_qs);
+    suggestion_ = p.label && !p.selectedOnFocus ? p.label : std::nullopt;
+    if (session_.captureMode == CaptureMode::LoginCapturePage || session_.captureMode == CaptureMode::PublishCapturePage)
+        emit StatusText(ProposalStatus(p, adoptKey_));
+    emit SuggestionChanged(suggestion_.value_or(QString()));
+}
+
+void CapturePanel::AdoptSuggestion()
+{
+    if (!suggestion_)
+        return;
+    const int index = Combo1IndexOf(*suggestion_);
+    suggestion_.reset();
+    if (index > 0)
+        SelectLabel(index);
+    emit SuggestionChanged(QString());
+}
+
+void CapturePanel::FillTestOffer()
+{
+    if (!browser_)
+        return;
+    browser_->FillTestOffer([self = QPointer<CapturePanel>(this)](const FillOutcome& outcome) {
+        if (!self)
+            return;
+        MapFilledFields(self->session_.fieldMap, outcome.filled);
+        emit self->StatusText(FillSummary(qsizetype(outcome.filled.size()), outcome.left));
+        emit self->Filled(int(outcome.filled.size()));
+    });
+}
+
+void CapturePanel::ProposeSuccess(const QString& answer)
+{
+    // Never over what the operator typed: only the box's starting text gives way.
+    const QString shown = successTextBox_->text().trimmed();
+    if (!shown.isEmpty() && shown != u"<")
+        return;
+    const std::optional<QString> proposed = ProposeSuccessText(answer, answer_.FormPage());
+    if (!proposed)
+        return;
+    successTextBox_->setText(*proposed);
+    successTextBox_->selectAll();
+    successTextBox_->setFocus(Qt::OtherFocusReason);
+    emit StatusText(u"“成功后返回的代码”按网站的回应建议为“%1”，不对请改"_qs.arg(*proposed));
+    emit SuccessTextProposed(*proposed);
 }
 
 } // namespace sitecapture

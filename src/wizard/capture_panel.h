@@ -6,6 +6,8 @@
 
 #include "capture/browser_control.h"
 #include "capture/capture_model.h"
+#include "capture/second_opinion.h"
+#include "capture/success_proposal.h"
 #include "wizard/wizard_session.h"
 
 #include <QGroupBox>
@@ -26,12 +28,12 @@ public:
     // The browser whose events this panel handles; not owned.
     void SetBrowser(BrowserControl* browser) { browser_ = browser; }
 
-    QLineEdit* Text1() const { return text1_; }
-    QLineEdit* Text2() const { return text2_; }
-    QLineEdit* Text3() const { return text3_; }
-    QPlainTextEdit* Text4() const { return text4_; }
-    QLineEdit* Text7() const { return text7_; }
-    QComboBox* Combo1() const { return combo1_; }
+    QLineEdit* Text1() const { return actionBox_; }
+    QLineEdit* Text2() const { return fieldNameBox_; }
+    QLineEdit* Text3() const { return fieldValueBox_; }
+    QPlainTextEdit* Text4() const { return dataBox_; }
+    QLineEdit* Text7() const { return successTextBox_; }
+    QComboBox* Combo1() const { return placeholderBox_; }
 
     // Selects a Combo1 entry as the program does: the mapping runs even when the entry is
     // the one already shown.
@@ -39,6 +41,14 @@ public:
 
     // Places the controls for the window's dots per inch.
     void ApplyGeometry(double dpi);
+
+    // The test offer filled into the page in one go, each filled field mapped as if the
+    // operator had visited it and chosen its label.
+    void FillTestOffer();
+    // The label suggested for the field shown, taken as if the operator chose it.
+    void AdoptSuggestion();
+    // The key named in the status text of a suggestion.
+    void SetAdoptKey(const QString& key) { adoptKey_ = key; }
 
     // BeforeNavigate2: CaptureSubmission.
     void BeforeNavigate2(const QString& url, const QByteArray& postData) override;
@@ -54,26 +64,36 @@ signals:
     void Navigated(const QString& url, const QByteArray& postData);
     void FieldHandled();
     void StatusReported(const QString& text);
+    // The label a focus change suggests without selecting it; empty: none.
+    void SuggestionChanged(const QString& label);
+    // A fill has been mapped; and the success text proposed from a site's answer.
+    void Filled(int fields);
+    void SuccessTextProposed(const QString& text);
 
 private:
     void FieldNameChanged();
     void FieldValueChanged();
     void MapCurrentField();
+    void ShowProposal(const Proposal& p);
+    void ProposeSuccess(const QString& answer);
 
     WizardSession& session_;
     CaptureSet& captureSet_;
     BrowserControl* browser_ = nullptr;
-    QLabel* label11_;
-    QLabel* label12_;
-    QLabel* label13_;
-    QLabel* label9_;
-    QLabel* label10_;
-    QLineEdit* text1_;
-    QLineEdit* text2_;
-    QLineEdit* text3_;
-    QPlainTextEdit* text4_;
-    QLineEdit* text7_;
-    QComboBox* combo1_;
+    std::optional<QString> suggestion_;
+    QString adoptKey_;
+    AnswerWatch answer_;
+    QLabel* fieldNameCaption_;
+    QLabel* fieldValueCaption_;
+    QLabel* successTextCaption_;
+    QLabel* actionCaption_;
+    QLabel* dataCaption_;
+    QLineEdit* actionBox_;
+    QLineEdit* fieldNameBox_;
+    QLineEdit* fieldValueBox_;
+    QPlainTextEdit* dataBox_;
+    QLineEdit* successTextBox_;
+    QComboBox* placeholderBox_;
 };
 
 } // namespace sitecapture

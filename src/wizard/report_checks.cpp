@@ -1,6 +1,7 @@
 #include "wizard/report_checks.h"
 
 #include "base/operator_error.h"
+#include "capture/success_text.h"
 #include "controls/xpcmdbutton/xpcmdbutton.h"
 #include "wizard/control_geometry.h"
 #include "wizard/stored_buttons.h"
@@ -12,26 +13,10 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+using namespace Qt::StringLiterals;
+
 namespace sitecapture {
 namespace {
-
-QString FormTitle(CheckedFormKind form)
-{
-    switch (form) {
-    case CheckedFormKind::login: return QStringLiteral(u"登录");
-    case CheckedFormKind::publish: return QStringLiteral(u"发布");
-    case CheckedFormKind::site: return QStringLiteral(u"网站");
-    }
-    return {};
-}
-
-// A success text counts as given when something other than blanks and the box's starting "<"
-// remains.
-bool SuccessGiven(const QString& success)
-{
-    const QString t = success.trimmed();
-    return !t.isEmpty() && t != u"<";
-}
 
 xpcmdbutton* StripButton(const char* name, const QString& caption, QWidget* parent)
 {
@@ -45,35 +30,35 @@ xpcmdbutton* StripButton(const char* name, const QString& caption, QWidget* pare
 QString FindingsSummary(const std::vector<Finding>& findings, const QStringList& notChecked)
 {
     const auto problems = std::count_if(findings.begin(), findings.end(),
-                                        [](const Finding& f) { return f.severity == Severity::problem; });
+                                        [](const Finding& f) { return f.severity == Severity::Problem; });
     const auto warnings = qsizetype(findings.size()) - problems;
     QString text;
     if (problems > 0 || warnings > 0) {
         QStringList parts;
         if (problems > 0)
-            parts << QStringLiteral(u"%1 个问题").arg(problems);
+            parts << u"%1 个问题"_s.arg(problems);
         if (warnings > 0)
-            parts << QStringLiteral(u"%1 个提醒").arg(warnings);
-        text = QStringLiteral(u"发布前检查：") + parts.join(QStringLiteral(u"，"));
+            parts << u"%1 个提醒"_s.arg(warnings);
+        text = u"发布前检查："_s + parts.join(u"，"_s);
     }
     if (!notChecked.isEmpty()) {
         if (!text.isEmpty())
-            text += QStringLiteral(u"；");
-        text += QStringLiteral(u"%1页无法检查每次访问都变的字段").arg(notChecked.join(QStringLiteral(u"、")));
+            text += u"；"_s;
+        text += u"%1页无法检查每次访问都变的字段"_s.arg(notChecked.join(u"、"_s));
     }
     return text;
 }
 
 ReplayVerdict JudgeReplay(CheckedFormKind form, const Result<ReplayResponse>& answer, const QString& success)
 {
-    const QString what = QStringLiteral(u"重放%1：").arg(FormTitle(form));
+    const QString what = u"重放%1："_s.arg(FormCaption(form));
     if (!answer)
         return {false, what + answer.error().message};
-    if (!SuccessGiven(success))
-        return {false, what + QStringLiteral(u"网站已回应，但没有填写成功后返回的代码，无法判断是否成功")};
+    if (!SuccessTextGiven(success))
+        return {false, what + u"网站已回应，但没有填写成功后返回的代码，无法判断是否成功"_s};
     if (answer.value().text.contains(success))
-        return {true, what + QStringLiteral(u"网站的回应含有成功代码“%1”，再次提交同样的数据可以成功").arg(success)};
-    return {false, what + QStringLiteral(u"网站的回应不含成功代码“%1”，同样的数据再提交一次没有成功，请查看回应内容").arg(success)};
+        return {true, what + u"网站的回应含有成功代码“%1”，再次提交同样的数据可以成功"_s.arg(success)};
+    return {false, what + u"网站的回应不含成功代码“%1”，同样的数据再提交一次没有成功，请查看回应内容"_s.arg(success)};
 }
 
 std::vector<std::array<QString, 3>> MappedFields(const FieldMap& login, const FieldMap& publish)
@@ -88,20 +73,20 @@ std::vector<std::array<QString, 3>> MappedFields(const FieldMap& login, const Fi
 
 ReportChecks::ReportChecks(WizardSession& session, QWidget* parent)
     : QWidget(parent), session_(session), summary_(new QLabel(this)),
-      detailsButton_(StripButton("ChecksDetails", QStringLiteral(u"检查详情"), this)),
-      replayLoginButton_(StripButton("ReplayLogin", QStringLiteral(u"重放登录"), this)),
-      replayPublishButton_(StripButton("ReplayPublish", QStringLiteral(u"重放发布"), this)),
-      responseButton_(StripButton("ReplayResponse", QStringLiteral(u"回应内容"), this))
+      detailsButton_(StripButton("ChecksDetails", u"检查详情"_s, this)),
+      replayLoginButton_(StripButton("ReplayLogin", u"重放登录"_s, this)),
+      replayPublishButton_(StripButton("ReplayPublish", u"重放发布"_s, this)),
+      responseButton_(StripButton("ReplayResponse", u"回应内容"_s, this))
 {
-    setObjectName(QStringLiteral("ReportChecks"));
-    summary_->setObjectName(QStringLiteral("ChecksSummary"));
+    setObjectName(u"ReportChecks"_s);
+    summary_->setObjectName(u"ChecksSummary"_s);
     summary_->setTextFormat(Qt::PlainText);
     QPalette p = summary_->palette();
     p.setColor(QPalette::WindowText, QColor(0xC0, 0x00, 0x00));
     summary_->setPalette(p);
     connect(detailsButton_, &xpcmdbutton::Click, this, &ReportChecks::ShowDetails);
-    connect(replayLoginButton_, &xpcmdbutton::Click, this, [this] { Replay(CheckedFormKind::login); });
-    connect(replayPublishButton_, &xpcmdbutton::Click, this, [this] { Replay(CheckedFormKind::publish); });
+    connect(replayLoginButton_, &xpcmdbutton::Click, this, [this] { Replay(CheckedFormKind::Login); });
+    connect(replayPublishButton_, &xpcmdbutton::Click, this, [this] { Replay(CheckedFormKind::Publish); });
     connect(responseButton_, &xpcmdbutton::Click, this, &ReportChecks::ShowResponse);
     Recheck();
 }
@@ -128,9 +113,9 @@ void ReportChecks::Run(CheckInput input)
     notChecked_.clear();
     lastResponse_.clear();
     const int generation = generation_;
-    auto reload = [&](CheckedFormKind form, const std::optional<CapturedSubmission>& submission) {
-        CheckedForm& checked = form == CheckedFormKind::login ? input_.login : input_.publish;
-        if (!browser_ || !submission || !submission->form || checked.action.trimmed().isEmpty())
+    auto reload = [&](CheckedFormKind form) {
+        const std::optional<CapturedSubmission>& submission = session_.Submission(form);
+        if (!browser_ || !submission || !submission->form || input_.Form(form).action.trimmed().isEmpty())
             return;
         ++pendingReloads_;
         reloadRequests_.push_back(browser_->ReloadForm(
@@ -138,16 +123,15 @@ void ReportChecks::Run(CheckInput input)
                 if (generation != generation_)
                     return; // for a report page shown earlier
                 --pendingReloads_;
-                CheckedForm& f = form == CheckedFormKind::login ? input_.login : input_.publish;
                 if (answer)
-                    SetReloadedValues(f.fields, answer.value());
+                    SetReloadedValues(input_.Form(form).fields, answer.value());
                 else
-                    notChecked_ << FormTitle(form);
+                    notChecked_ << FormCaption(form);
                 Recheck();
             }));
     };
-    reload(CheckedFormKind::login, session_.loginSubmission);
-    reload(CheckedFormKind::publish, session_.publishSubmission);
+    reload(CheckedFormKind::Login);
+    reload(CheckedFormKind::Publish);
     Recheck();
 }
 
@@ -171,7 +155,7 @@ void ReportChecks::Stop()
 void ReportChecks::Recheck()
 {
     findings_ = RunCaptureChecks(input_);
-    QString text = Checking() ? QStringLiteral(u"正在检查…") : FindingsSummary(findings_, notChecked_);
+    QString text = Checking() ? u"正在检查…"_s : FindingsSummary(findings_, notChecked_);
     summary_->setText(text);
     summary_->setVisible(!text.isEmpty());
     detailsButton_->setVisible(!findings_.empty() || !notChecked_.isEmpty());
@@ -182,15 +166,12 @@ void ReportChecks::Recheck()
 void ReportChecks::RefreshButtons()
 {
     const bool replaying = replayRequest_ != 0;
-    replayLoginButton_->SetEnabled(session_.loginSubmission.has_value()
-                                   && (!replaying || replayForm_ == CheckedFormKind::login));
-    replayPublishButton_->SetEnabled(session_.publishSubmission.has_value()
-                                     && (!replaying || replayForm_ == CheckedFormKind::publish));
-    replayLoginButton_->SetCaption(replaying && replayForm_ == CheckedFormKind::login ? QStringLiteral(u"取消重放")
-                                                                                      : QStringLiteral(u"重放登录"));
-    replayPublishButton_->SetCaption(replaying && replayForm_ == CheckedFormKind::publish
-                                         ? QStringLiteral(u"取消重放")
-                                         : QStringLiteral(u"重放发布"));
+    for (const CheckedFormKind form : {CheckedFormKind::Login, CheckedFormKind::Publish}) {
+        xpcmdbutton* button = form == CheckedFormKind::Login ? replayLoginButton_ : replayPublishButton_;
+        const bool running = replaying && replayForm_ == form;
+        button->SetEnabled(session_.Submission(form).has_value() && (!replaying || running));
+        button->SetCaption(running ? u"取消重放"_s : u"重放"_s + FormCaption(form));
+    }
     responseButton_->setVisible(!lastResponse_.isEmpty());
 }
 
@@ -201,21 +182,20 @@ void ReportChecks::Replay(CheckedFormKind form)
         if (browser_)
             browser_->Cancel(replayRequest_);
         replayRequest_ = 0;
-        emit Status(QStringLiteral(u"已取消重放"));
+        emit Status(u"已取消重放"_s);
         RefreshButtons();
         emit Changed();
         return;
     }
-    const std::optional<CapturedSubmission>& submission =
-        form == CheckedFormKind::login ? session_.loginSubmission : session_.publishSubmission;
+    const std::optional<CapturedSubmission>& submission = session_.Submission(form);
     if (!browser_ || !submission)
         return;
-    if (form == CheckedFormKind::publish) {
+    if (form == CheckedFormKind::Publish) {
         // A login changes nothing; a publish posts one more test offer.
         QMessageBox ask(QMessageBox::Question, QString::fromUtf16(kProductTitle),
-                        QStringLiteral(u"重放会把捕捉到的发布数据原样再提交一次，也就是在该网站上再发布一条测试信息。确定要重放吗？"),
+                        u"重放会把捕捉到的发布数据原样再提交一次，也就是在该网站上再发布一条测试信息。确定要重放吗？"_s,
                         QMessageBox::Ok | QMessageBox::Cancel, window());
-        ask.setObjectName(QStringLiteral("ReplayConfirm"));
+        ask.setObjectName(u"ReplayConfirm"_s);
         ask.setDefaultButton(QMessageBox::Cancel);
         if (ask.exec() != QMessageBox::Ok)
             return;
@@ -229,7 +209,7 @@ void ReportChecks::Replay(CheckedFormKind form)
                                               return;
                                           ReplayAnswered(form, answer);
                                       });
-    emit Status(QStringLiteral(u"正在重放%1表单，网站回应前可以点“取消重放”停止…").arg(FormTitle(form)));
+    emit Status(u"正在重放%1表单，网站回应前可以点“取消重放”停止…"_s.arg(FormCaption(form)));
     RefreshButtons();
     emit Changed();
 }
@@ -237,8 +217,7 @@ void ReportChecks::Replay(CheckedFormKind form)
 void ReportChecks::ReplayAnswered(CheckedFormKind form, const Result<ReplayResponse>& answer)
 {
     replayRequest_ = 0;
-    const QString success = form == CheckedFormKind::login ? input_.login.success : input_.publish.success;
-    const ReplayVerdict verdict = JudgeReplay(form, answer, success);
+    const ReplayVerdict verdict = JudgeReplay(form, answer, input_.Form(form).success);
     lastResponse_ = answer ? answer.value().text : QString();
     emit Status(verdict.text);
     RefreshButtons();
@@ -250,18 +229,18 @@ void ReportChecks::ShowDetails()
     if (details_)
         details_->close();
     auto* dialog = new QDialog(window());
-    dialog->setObjectName(QStringLiteral("ChecksDialog"));
+    dialog->setObjectName(u"ChecksDialog"_s);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(QString::fromUtf16(kProductTitle) + QStringLiteral(u" - 发布前检查"));
+    dialog->setWindowTitle(QString::fromUtf16(kProductTitle) + u" - 发布前检查"_s);
     auto* list = new QWidget;
-    list->setObjectName(QStringLiteral("ChecksList"));
+    list->setObjectName(u"ChecksList"_s);
     auto* rows = new QVBoxLayout(list);
     // Names and values come from the site's pages: shown as plain text, never as markup.
     auto add = [&](Severity severity, const QString& heading, const QString& message) {
         auto* head = new QLabel(heading, list);
         head->setTextFormat(Qt::PlainText);
         QPalette p = head->palette();
-        p.setColor(QPalette::WindowText, severity == Severity::problem ? QColor(0xC0, 0x00, 0x00) : QColor(0xA0, 0x60, 0x00));
+        p.setColor(QPalette::WindowText, severity == Severity::Problem ? QColor(0xC0, 0x00, 0x00) : QColor(0xA0, 0x60, 0x00));
         head->setPalette(p);
         auto* text = new QLabel(message, list);
         text->setTextFormat(Qt::PlainText);
@@ -271,15 +250,15 @@ void ReportChecks::ShowDetails()
         rows->addWidget(text);
     };
     for (const Finding& f : findings_) {
-        QString heading = (f.severity == Severity::problem ? QStringLiteral(u"问题") : QStringLiteral(u"提醒"))
-            + QStringLiteral(u" · %1").arg(FormTitle(f.form));
+        QString heading = (f.severity == Severity::Problem ? u"问题"_s : u"提醒"_s)
+            + u" · %1"_s.arg(FormCaption(f.form));
         if (!f.fields.isEmpty())
-            heading += QStringLiteral(u" · ") + f.fields.join(QStringLiteral(u"、"));
+            heading += u" · "_s + f.fields.join(u"、"_s);
         add(f.severity, heading, f.message);
     }
     for (const QString& form : notChecked_)
-        add(Severity::warning, QStringLiteral(u"提醒 · %1").arg(form),
-            QStringLiteral(u"该页无法在后台重新打开，没有检查每次访问都变的字段。"));
+        add(Severity::Warning, u"提醒 · %1"_s.arg(form),
+            u"该页无法在后台重新打开，没有检查每次访问都变的字段。"_s);
     rows->addStretch(1);
     auto* scroll = new QScrollArea(dialog);
     scroll->setWidgetResizable(true);
@@ -299,9 +278,9 @@ void ReportChecks::ShowResponse()
     if (lastResponse_.isEmpty())
         return;
     auto* dialog = new QDialog(window());
-    dialog->setObjectName(QStringLiteral("ReplayResponseDialog"));
+    dialog->setObjectName(u"ReplayResponseDialog"_s);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(QString::fromUtf16(kProductTitle) + QStringLiteral(u" - 网站的回应"));
+    dialog->setWindowTitle(QString::fromUtf16(kProductTitle) + u" - 网站的回应"_s);
     auto* text = new QPlainTextEdit(lastResponse_, dialog);
     text->setReadOnly(true);
     auto* layout = new QVBoxLayout(dialog);

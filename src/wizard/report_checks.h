@@ -80,7 +80,7 @@ private:
     std::vector<int> reloadRequests_;
     // The replay running: its request and form; 0 when none.
     int replayRequest_ = 0;
-    CheckedFormKind replayForm_ = CheckedFormKind::publish;
+    CheckedFormKind replayForm_ = CheckedFormKind::Publish;
     QString lastResponse_;
 
     QLabel* summary_;

@@ -1,5 +1,7 @@
 #include "wizard/site_list_model.h"
 
+using namespace Qt::StringLiterals;
+
 namespace sitecapture {
 
 int SiteListModel::rowCount(const QModelIndex& parent) const
@@ -31,9 +33,9 @@ QVariant SiteListModel::headerData(int section, Qt::Orientation orientation, int
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
     switch (section) {
-    case Industry: return QStringLiteral(u"行业");
-    case SiteName: return QStringLiteral(u"网站名称");
-    case Address: return QStringLiteral(u"网址");
+    case Industry: return u"行业"_s;
+    case SiteName: return u"网站名称"_s;
+    case Address: return u"网址"_s;
     default: return QString();
     }
 }

@@ -1,20 +1,19 @@
 #include "wizard/site_list_window.h"
 
 #include "catalogue/site_database.h"
-#include "wizard/combo_text.h"
 #include "wizard/control_geometry.h"
 #include "wizard/operator_message.h"
 #include "wizard/site_list_model.h"
 #include "wizard/stored_buttons.h"
 #include "wizard/wizard_window.h"
 
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTreeView>
+
+using namespace Qt::StringLiterals;
 
 namespace sitecapture {
 namespace {
@@ -31,13 +30,13 @@ Form2::Form2(WizardServices& services, QWidget* parent)
       exitButton_(RestoreButton("xpcmdbutton1", this)), statusBar_(new QStatusBar(this)),
       endProgram_([] { QCoreApplication::exit(0); })
 {
-    setObjectName(QStringLiteral("Form2"));
+    setObjectName(u"Form2"_s);
     setWindowTitle(QString::fromUtf16(kProductTitle));
     const double dpi = LogicalDpi(*this);
 
-    listView_->setObjectName(QStringLiteral("ListView1"));
-    QFont listFont(QStringLiteral("宋体"), 9);
-    listFont.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC")});
+    listView_->setObjectName(u"ListView1"_s);
+    QFont listFont(u"宋体"_s, 9);
+    listFont.setFamilies({u"宋体"_s, u"SimSun"_s, u"Noto Sans CJK SC"_s});
     listView_->setFont(listFont);
     listView_->setModel(model_);
     listView_->setRootIsDecorated(false);
@@ -58,16 +57,16 @@ Form2::Form2(WizardServices& services, QWidget* parent)
 
     const std::array<const char*, 3> names{"command1(0)", "command1(1)", "command1(2)"};
     for (int i = 0; i < 3; ++i) {
-        command1_[i] = RestoreButton(names[i], this);
-        command1_[i]->setGeometry(ToPixels({8520, 120 + 480 * i, 1095, 405}, dpi));
-        connect(command1_[i], &xpcmdbutton::Click, this, [this, i] { Command1Click(i); });
-        connect(command1_[i], &xpcmdbutton::MouseMove, this,
+        recordButtons_[i] = RestoreButton(names[i], this);
+        recordButtons_[i]->setGeometry(ToPixels({8520, 120 + 480 * i, 1095, 405}, dpi));
+        connect(recordButtons_[i], &xpcmdbutton::Click, this, [this, i] { Command1Click(i); });
+        connect(recordButtons_[i], &xpcmdbutton::MouseMove, this,
                 [this](qint16&, qint16&, float&, float&) { RefreshButtons(); });
     }
     exitButton_->setGeometry(ToPixels({8580, 4920, 1095, 405}, dpi));
     connect(exitButton_, &xpcmdbutton::Click, this, [this] { endProgram_(); });
 
-    statusBar_->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar_->setObjectName(u"StatusBar1"_s);
     statusBar_->setSizeGripEnabled(false);
     statusBar_->setGeometry(ToPixels({0, 5520, kClientWidth, 345}, dpi));
 
@@ -109,8 +108,8 @@ Status Form2::FillSiteList()
 void Form2::RefreshButtons()
 {
     const bool any = model_->rowCount() > 0;
-    command1_[2]->SetEnabled(any);
-    command1_[0]->SetEnabled(any);
+    recordButtons_[2]->SetEnabled(any);
+    recordButtons_[0]->SetEnabled(any);
 }
 
 void Form2::Command1Click(int index)
@@ -157,13 +156,7 @@ void Form2::LoadSiteForEdit()
     const SiteRecord& site = *loaded.value();
     Form1* wizard = OpenWizard();
     wizard->SetEditingId(site.Id);
-    if (const std::optional<QString> language = LanguageTable::NameForCode(site.gbe))
-        SetComboText(wizard->Combo2(), *language);
-    SetComboText(wizard->Combo3(), site.engname);
-    wizard->Text5()->setText(site.Name);
-    wizard->Text6(0)->setText(site.xxfburl);
-    wizard->Text6(1)->setText(site.asp);
-    wizard->Text6(2)->setText(site.yhdlurl);
+    wizard->LoadSiteRecord(site);
     setEnabled(false);
 }
 

@@ -59,7 +59,7 @@ private:
     WizardServices& services_;
     SiteListModel* model_;
     QTreeView* listView_;
-    std::array<xpcmdbutton*, 3> command1_{}; // edit, add, delete
+    std::array<xpcmdbutton*, 3> recordButtons_{}; // edit, add, delete
     xpcmdbutton* exitButton_;                // xpcmdbutton1
     QStatusBar* statusBar_;
     QPointer<Form1> wizard_;

@@ -2,6 +2,7 @@
 // The wizard's state: what lives for the whole run (Module1) and what belongs to one opening
 // of the wizard window (WizardSession).
 
+#include "capture/capture_checks.h"
 #include "capture/capture_model.h"
 #include "capture/captured_submission.h"
 
@@ -37,6 +38,10 @@ struct WizardSession {
     // the replay of the report page. Never stored in the site database.
     std::optional<CapturedSubmission> loginSubmission;
     std::optional<CapturedSubmission> publishSubmission;
+    std::optional<CapturedSubmission>& Submission(CheckedFormKind form)
+    {
+        return form == CheckedFormKind::Login ? loginSubmission : publishSubmission;
+    }
     // The login page's mapping, kept when the publish page starts on a fresh one.
     FieldMap loginFieldMap;
 };

@@ -1,5 +1,7 @@
 #include "wizard/wizard_steps.h"
 
+using namespace Qt::StringLiterals;
+
 namespace sitecapture {
 namespace {
 
@@ -12,39 +14,50 @@ void ClearRequests(WizardPageState& s)
 
 void ShowLoginCaptions(WizardPageState& s)
 {
-    s.frame2Caption = Frame2Caption(CaptureMode::LoginCapturePage);
-    s.frame5Caption = Frame5Caption(CaptureMode::LoginCapturePage);
+    s.capturePageCaption = CapturePageCaption(CaptureMode::LoginCapturePage);
+    s.capturePanelCaption = CapturePanelCaption(CaptureMode::LoginCapturePage);
 }
 
 void ShowPublishCaptions(WizardPageState& s)
 {
-    s.frame2Caption = Frame2Caption(CaptureMode::PublishCapturePage);
-    s.frame5Caption = Frame5Caption(CaptureMode::PublishCapturePage);
+    s.capturePageCaption = CapturePageCaption(CaptureMode::PublishCapturePage);
+    s.capturePanelCaption = CapturePanelCaption(CaptureMode::PublishCapturePage);
 }
 
 } // namespace
 
-QString Frame2Caption(CaptureMode page)
+PageFrame FrontFrame(CaptureMode page)
 {
-    return page == CaptureMode::PublishCapturePage ? QStringLiteral(u"信息发布页信息收集")
-                                                   : QStringLiteral(u"用户登录页信息收集");
+    switch (page) {
+    case CaptureMode::SiteInfoPage: return PageFrame::Frame1;
+    case CaptureMode::LoginCapturePage:
+    case CaptureMode::PublishCapturePage: return PageFrame::Frame2;
+    case CaptureMode::ReportPage: return PageFrame::Frame4;
+    }
+    return PageFrame::Frame1;
 }
 
-QString Frame5Caption(CaptureMode page)
+QString CapturePageCaption(CaptureMode page)
 {
-    return page == CaptureMode::PublishCapturePage ? QStringLiteral(u"信息发布页信息捕捉")
-                                                   : QStringLiteral(u"用户登录页信息捕捉");
+    return page == CaptureMode::PublishCapturePage ? u"信息发布页信息收集"_s
+                                                   : u"用户登录页信息收集"_s;
+}
+
+QString CapturePanelCaption(CaptureMode page)
+{
+    return page == CaptureMode::PublishCapturePage ? u"信息发布页信息捕捉"_s
+                                                   : u"用户登录页信息捕捉"_s;
 }
 
 void NextStep(WizardPageState& s)
 {
     ClearRequests(s);
-    s.command5Visible = false;
+    s.linkTestVisible = false;
     if (s.siteName.isEmpty() || s.publishPageUrl.isEmpty() || s.viewPageUrl.isEmpty()) {
         s.message = QString::fromUtf16(kFillInMessage);
         return;
     }
-    s.command2Enabled = true;
+    s.previousEnabled = true;
     // A site without a login goes straight from the site page to the publish page.
     if (s.loginPageUrl.isEmpty() && s.captureMode == CaptureMode::SiteInfoPage)
         s.captureMode = CaptureMode::LoginCapturePage;
@@ -52,24 +65,22 @@ void NextStep(WizardPageState& s)
     CaptureSet& c = s.captureSet;
     switch (s.captureMode) {
     case CaptureMode::SiteInfoPage:
-        s.front = PageFrame::Frame2;
         s.statusText = QString::fromUtf16(kPleaseWait);
         ShowLoginCaptions(s);
         s.navigate = s.loginPageUrl;
         s.captureMode = CaptureMode::LoginCapturePage;
-        s.text1 = c.loginAction;
-        s.text4 = c.loginData;
+        s.shownAction = c.loginAction;
+        s.shownData = c.loginData;
         break;
     case CaptureMode::LoginCapturePage:
         if (!s.loginPageUrl.isEmpty() && (c.loginAction.isEmpty() || c.loginData.isEmpty())) {
             s.message = QString::fromUtf16(kLoginNotCapturedMessage);
             return;
         }
-        c.loginReturn = s.text7;
-        s.text7 = s.publishReturn.isEmpty() ? QString::fromUtf16(kSuccessTextStart) : s.publishReturn;
-        s.front = PageFrame::Frame2;
-        s.text1 = c.publishAction;
-        s.text4 = c.publishData;
+        c.loginReturn = s.successText;
+        s.successText = s.publishReturn.isEmpty() ? QString::fromUtf16(kSuccessTextStart) : s.publishReturn;
+        s.shownAction = c.publishAction;
+        s.shownData = c.publishData;
         s.captureMode = CaptureMode::PublishCapturePage;
         s.navigate = s.publishPageUrl;
         ShowPublishCaptions(s);
@@ -80,8 +91,7 @@ void NextStep(WizardPageState& s)
             s.message = QString::fromUtf16(kPublishNotCapturedMessage);
             return;
         }
-        s.publishReturn = s.text7;
-        s.front = PageFrame::Frame4;
+        s.publishReturn = s.successText;
         s.report = {c.loginAction, c.loginData, c.publishAction, c.publishData, c.loginReturn,
                     s.publishReturn};
         s.captureMode = CaptureMode::ReportPage;
@@ -94,7 +104,7 @@ void NextStep(WizardPageState& s)
 void PreviousStep(WizardPageState& s)
 {
     ClearRequests(s);
-    s.command5Visible = false;
+    s.linkTestVisible = false;
     // The way back skips the login page of a site without a login.
     if (s.loginPageUrl.isEmpty() && s.captureMode == CaptureMode::PublishCapturePage)
         s.captureMode = CaptureMode::LoginCapturePage;
@@ -102,27 +112,24 @@ void PreviousStep(WizardPageState& s)
     const CaptureSet& c = s.captureSet;
     switch (s.captureMode) {
     case CaptureMode::ReportPage:
-        s.text1 = c.publishAction;
-        s.text4 = c.publishData;
+        s.shownAction = c.publishAction;
+        s.shownData = c.publishData;
         ShowPublishCaptions(s);
-        s.text7 = s.publishReturn;
+        s.successText = s.publishReturn;
         s.captureMode = CaptureMode::PublishCapturePage;
-        s.front = PageFrame::Frame2;
         s.navigate = s.publishPageUrl;
         break;
     case CaptureMode::PublishCapturePage:
-        s.text1 = c.loginAction;
-        s.text4 = c.loginData;
-        s.text7 = c.loginReturn;
+        s.shownAction = c.loginAction;
+        s.shownData = c.loginData;
+        s.successText = c.loginReturn;
         ShowLoginCaptions(s);
-        s.front = PageFrame::Frame2;
         s.captureMode = CaptureMode::LoginCapturePage;
         s.resetFieldMap = true;
         s.navigate = s.loginPageUrl;
         break;
     case CaptureMode::LoginCapturePage:
-        s.front = PageFrame::Frame1;
-        s.command2Enabled = false;
+        s.previousEnabled = false;
         s.captureMode = CaptureMode::SiteInfoPage;
         break;
     case CaptureMode::SiteInfoPage:

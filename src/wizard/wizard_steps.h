@@ -3,6 +3,8 @@
 // into a WizardPageState, runs a step on it, and applies the result to its controls.
 
 #include "capture/capture_model.h"
+#include "capture/success_text.h"
+#include "catalogue/save_encoding.h"
 
 #include <QString>
 
@@ -11,17 +13,8 @@
 namespace sitecapture {
 
 enum class PageFrame { Frame1, Frame2, Frame4 };
-
-// The report page's six value labels.
-struct ReportLabels {
-    QString Label4;  // loginAction
-    QString Label5;  // loginData
-    QString Label6;  // publishAction
-    QString Label7;  // publishData
-    QString Label14; // loginReturn
-    QString Label15; // publishReturn
-    friend bool operator==(const ReportLabels&, const ReportLabels&) = default;
-};
+// The frame in front on a page: the site page's, the capture pages' or the report's.
+PageFrame FrontFrame(CaptureMode page);
 
 inline constexpr char16_t kFillInMessage[] = u"请填写完整，才能进行下一步";
 inline constexpr char16_t kLoginNotCapturedMessage[] =
@@ -29,7 +22,6 @@ inline constexpr char16_t kLoginNotCapturedMessage[] =
 inline constexpr char16_t kPublishNotCapturedMessage[] =
     u"没有捕捉到您发布的信息，请先在网页上提交信息，正常发布后再点‘下一步’";
 inline constexpr char16_t kPleaseWait[] = u"请稍等...";
-inline constexpr char16_t kSuccessTextStart[] = u"<";
 
 struct WizardPageState {
     // What the site page holds.
@@ -42,16 +34,17 @@ struct WizardPageState {
     CaptureSet captureSet;
     QString publishReturn;
 
-    QString text1;
-    QString text4;
-    QString text7 = QString::fromUtf16(kSuccessTextStart);
-    QString frame2Caption;
-    QString frame5Caption;
-    PageFrame front = PageFrame::Frame1;
-    bool command2Enabled = true;
-    bool command5Visible = true;
+    // What the capture panel shows: the captured action (Text1) and template (Text4), and the
+    // success text (Text7).
+    QString shownAction;
+    QString shownData;
+    QString successText = QString::fromUtf16(kSuccessTextStart);
+    QString capturePageCaption;  // Frame2
+    QString capturePanelCaption; // Frame5
+    bool previousEnabled = true; // command2
+    bool linkTestVisible = true; // Command5
     QString statusText;
-    ReportLabels report;
+    ReportTexts report;
 
     // What the step asks of the window besides the values above, in the order the window
     // carries it out: a message, then resetting the field map, then opening an address.
@@ -63,8 +56,8 @@ struct WizardPageState {
 };
 
 // The captions of Frame2 and Frame5 on a capture page.
-QString Frame2Caption(CaptureMode page);
-QString Frame5Caption(CaptureMode page);
+QString CapturePageCaption(CaptureMode page);
+QString CapturePanelCaption(CaptureMode page);
 
 // The steps clear the requests (message, resetFieldMap, navigate) before they run.
 void NextStep(WizardPageState& s);

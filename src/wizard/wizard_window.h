@@ -4,6 +4,7 @@
 // under them. A new window per opening; it deletes itself when it closes.
 
 #include "capture/browser_control.h"
+#include "catalogue/site_record.h"
 #include "wizard/wizard_layout.h"
 #include "wizard/wizard_services.h"
 #include "wizard/wizard_session.h"
@@ -23,6 +24,7 @@ class QStatusBar;
 namespace sitecapture {
 
 class CapturePanel;
+class FillButtons;
 class ReportChecks;
 class ReportValueLabel;
 class xpcmdbutton;
@@ -37,7 +39,11 @@ public:
     void SetEditingId(qint64 id) { session_.editingId = id; }
     const WizardSession& Session() const { return session_; }
 
-    // The site page's boxes, which the list window fills for an edit.
+    // An edit: the site page shows the stored site, each box set as typing would set it. A
+    // language code of none of the three languages leaves the language as it is.
+    void LoadSiteRecord(const SiteRecord& site);
+
+    // The site page's boxes.
     QComboBox* Combo2() const { return languageBox_; }
     QComboBox* Combo3() const { return categoryBox_; }
     QLineEdit* Text5() const { return siteNameEdit_; }
@@ -80,8 +86,10 @@ private:
     void ApplyStaticGeometry();
     void ApplyLayout();
     WizardPageState ReadPageState() const;
+    ReportTexts ReportShown() const;
     void ApplyPageState(const WizardPageState& s);
     void SetCaptureMode(CaptureMode mode);
+    void BringToFront(PageFrame frame);
     void Navigate(const QString& address);
     void RunStep(void (*step)(WizardPageState&));
     void RunChecks();
@@ -92,17 +100,18 @@ private:
     double dpi_ = 96.0;
     bool unloaded_ = false;
 
-    QGroupBox* frame1_;
-    QGroupBox* frame2_;
-    QGroupBox* frame4_;
+    QGroupBox* sitePage_;    // Frame1
+    QGroupBox* capturePage_; // Frame2
+    QGroupBox* reportPage_;  // Frame4
     CapturePanel* panel_;
     QWidget* browserHost_; // WebBrowser1's place in Frame2
     QStatusBar* statusBar_;
+    FillButtons* fillButtons_; // at the right end of the status bar
 
     // Site page
-    std::array<QLabel*, 3> label1_{};
-    QLabel* label2_ = nullptr;
-    std::array<QLabel*, 2> label3_{};
+    std::array<QLabel*, 3> nameAndAddressCaptions_{}; // Label1: site name, publish, view page
+    QLabel* loginAddressCaption_ = nullptr;            // Label2
+    std::array<QLabel*, 2> listCaptions_{};            // Label3: language, category
     std::array<QLabel*, 3> redNotes_{}; // Label18, Label19, Label20
     QComboBox* languageBox_ = nullptr;  // Combo2
     QComboBox* categoryBox_ = nullptr;  // Combo3
@@ -111,7 +120,7 @@ private:
     xpcmdbutton* linkTestButton_ = nullptr;    // Command5
 
     // Report page
-    std::array<QLabel*, 6> label8_{};
+    std::array<QLabel*, 6> reportCaptions_{}; // Label8
     ReportValueLabel* loginActionLabel_ = nullptr;   // Label4
     ReportValueLabel* loginDataLabel_ = nullptr;     // Label5
     ReportValueLabel* publishActionLabel_ = nullptr; // Label6

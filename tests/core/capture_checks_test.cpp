@@ -97,7 +97,7 @@ void CaptureTemplate(CheckedForm& form, CaptureMode mode, const CheckInput& in)
     for (const auto& m : in.mapped)
         map.AddEntry(m[0], m[1], m[2]);
     CaptureSet set;
-    ASSERT_TRUE(CaptureSubmission(int(mode), form.action, body, map, set));
+    ASSERT_TRUE(CaptureSubmission(mode, form.action, body, map, set));
     form.templateData = mode == CaptureMode::LoginCapturePage ? set.loginData : set.publishData;
 }
 
@@ -139,12 +139,12 @@ TEST_P(CaptureChecks, FindExactlyWhatIsWrong)
     // The sentence names what it is about, so the operator can act on it.
     for (const Finding& f : findings) {
         EXPECT_FALSE(f.message.isEmpty()) << Describe(f).toStdString();
-        if (f.kind == CheckKind::no_success) {
+        if (f.kind == CheckKind::NoSuccess) {
             EXPECT_TRUE(f.message.contains(u"成功后返回的代码"_qs)) << f.message.toStdString();
         }
         for (const QString& field : f.fields) {
             QString named = field;
-            if (f.kind == CheckKind::duplicate)
+            if (f.kind == CheckKind::Duplicate)
                 for (const StoredSite& s : in.stored)
                     if (QString::number(s.id) == field)
                         named = s.name;

@@ -91,21 +91,21 @@ TEST(CaptureSubmission, StoresTheLoginAndThePublishSubmission)
     MapCurrentField(map, "user", "tom", u"联系人"_qs);
     CaptureSet set;
 
-    auto shown = CaptureSubmission(1, "http://a.cn/login.asp", "user=tom&pass=%B0%A1", map, set);
+    auto shown = CaptureSubmission(CaptureMode(1), "http://a.cn/login.asp", "user=tom&pass=%B0%A1", map, set);
     ASSERT_TRUE(shown);
     EXPECT_EQ(*shown, (CapturedDisplay{"http://a.cn/login.asp", u"user=/zconne/&pass=啊"_qs}));
     EXPECT_EQ(set.loginAction, "http://a.cn/login.asp");
     EXPECT_EQ(set.loginData, u"user=/zconne/&pass=啊"_qs);
     EXPECT_TRUE(set.publishAction.isEmpty());
 
-    shown = CaptureSubmission(2, "http://a.cn/post.asp", "t=1", FieldMap{}, set);
+    shown = CaptureSubmission(CaptureMode(2), "http://a.cn/post.asp", "t=1", FieldMap{}, set);
     ASSERT_TRUE(shown);
     EXPECT_EQ(set.publishAction, "http://a.cn/post.asp");
     EXPECT_EQ(set.publishData, "t=1");
     EXPECT_EQ(set.loginData, u"user=/zconne/&pass=啊"_qs);
 
     // the last submission of a page wins
-    CaptureSubmission(2, "http://a.cn/post2.asp", "t=2", FieldMap{}, set);
+    CaptureSubmission(CaptureMode(2), "http://a.cn/post2.asp", "t=2", FieldMap{}, set);
     EXPECT_EQ(set.publishAction, "http://a.cn/post2.asp");
     EXPECT_EQ(set.publishData, "t=2");
 }
@@ -116,9 +116,9 @@ TEST(CaptureSubmission, IgnoresEmptyBodiesAndOtherPages)
     set.loginAction = "kept";
     const CaptureSet before = set;
     for (int mode : {0, 3, 4, -1})
-        EXPECT_FALSE(CaptureSubmission(mode, "http://x/", "a=1", FieldMap{}, set)) << mode;
-    EXPECT_FALSE(CaptureSubmission(1, "http://x/", "", FieldMap{}, set));
-    EXPECT_FALSE(CaptureSubmission(2, "http://x/", QByteArrayView(), FieldMap{}, set));
+        EXPECT_FALSE(CaptureSubmission(CaptureMode(mode), "http://x/", "a=1", FieldMap{}, set)) << mode;
+    EXPECT_FALSE(CaptureSubmission(CaptureMode(1), "http://x/", "", FieldMap{}, set));
+    EXPECT_FALSE(CaptureSubmission(CaptureMode(2), "http://x/", QByteArrayView(), FieldMap{}, set));
     EXPECT_EQ(set, before);
 }
 
@@ -127,7 +127,7 @@ TEST(CaptureSubmission, DecodesRawGbkBytesInTheBody)
     CaptureSet set;
     FieldMap map;
     MapCurrentField(map, "t", u"中文"_qs, u"主题"_qs);
-    ASSERT_TRUE(CaptureSubmission(2, "u", "t=\xD6\xD0\xCE\xC4&p=%C8A", map, set));
+    ASSERT_TRUE(CaptureSubmission(CaptureMode(2), "u", "t=\xD6\xD0\xCE\xC4&p=%C8A", map, set));
     EXPECT_EQ(set.publishData, u"t=/ztitle/&p=華"_qs);
 }
 

@@ -167,36 +167,36 @@ TEST(TrackActiveField, Paths)
 
     TrackDecision d = TrackActiveField({"INPUT", "tel", "123", markup}, "", "");
     EXPECT_EQ(d.path, TrackPath::Input);
-    EXPECT_EQ(d.text2, "tel");
-    EXPECT_EQ(d.text3, "123");
-    EXPECT_EQ(d.combo1Index, Combo1IndexOf(u"电话"));
+    EXPECT_EQ(d.fieldName, "tel");
+    EXPECT_EQ(d.fieldValue, "123");
+    EXPECT_EQ(d.labelIndex, Combo1IndexOf(u"电话"));
     EXPECT_TRUE(d.highlight);
 
     d = TrackActiveField({"INPUT", "tel", "123", markup}, "tel", "123");
     EXPECT_EQ(d.path, TrackPath::Unchanged);
     EXPECT_FALSE(d.highlight);
-    EXPECT_FALSE(d.combo1Index);
+    EXPECT_FALSE(d.labelIndex);
 
     // same name, new value: proposed again
     d = TrackActiveField({"input", "tel", "1234", markup}, "tel", "123");
     EXPECT_EQ(d.path, TrackPath::Input);
-    EXPECT_EQ(d.combo1Index, Combo1IndexOf(u"电话"));
+    EXPECT_EQ(d.labelIndex, Combo1IndexOf(u"电话"));
 
     d = TrackActiveField({"INPUT", "m", "139", Row(u"手机:"_qs)}, "", "");
     EXPECT_EQ(d.path, TrackPath::Input);
-    EXPECT_FALSE(d.combo1Index) << "a mobile number leaves Combo1 as it is";
+    EXPECT_FALSE(d.labelIndex) << "a mobile number leaves Combo1 as it is";
     EXPECT_TRUE(d.highlight);
 
     d = TrackActiveField({"INPUT", "pw", "x", Row(u"密码:"_qs)}, "", "");
-    EXPECT_EQ(d.combo1Index, 0);
+    EXPECT_EQ(d.labelIndex, 0);
 
     d = TrackActiveField({"INPUT", "pw", "x", ""}, "", "");
-    EXPECT_EQ(d.combo1Index, 0) << "no markup: the empty label";
+    EXPECT_EQ(d.labelIndex, 0) << "no markup: the empty label";
     EXPECT_TRUE(d.highlight);
 
     d = TrackActiveField({"TEXTAREA", "body", "a\r\nb", Row(u"公司名称:"_qs)}, "body", "a\r\nb");
     EXPECT_EQ(d.path, TrackPath::TextArea) << "text areas are not compared with Text2/Text3";
-    EXPECT_EQ(d.combo1Index, Combo1IndexOf(u"具体描述"));
+    EXPECT_EQ(d.labelIndex, Combo1IndexOf(u"具体描述"));
     EXPECT_TRUE(d.highlight);
 
     for (const char* tag : {"SELECT", "BUTTON", "BODY", "", "IFRAME"}) {

@@ -124,4 +124,34 @@ TEST(Probe, CheckOpAnswersFindingsAndSurvivesMalformedInput)
         << "the probe goes on after malformed input";
 }
 
+TEST(Probe, ProposeAndFillOpsAnswerWhatTheWizardDoes)
+{
+    const QList<QJsonObject> a = Ask({
+        R"({"op":"propose","markup":"<TABLE><TR><TD>联系电话:</TD><TD><INPUT name=tel value=test...>"})",
+        R"({"op":"propose","markup":"<div><label>联系人</label><input name=a><br>邮箱：<input name=m value=test...></div>",)"
+        R"("field":{"tag":"INPUT","name":"m","label":null}})",
+        R"({"op":"propose","field":{"name":"yzm","before":"验证码："}})",
+        R"({"op":"propose","field":{"placeholder":5}})",
+        R"({"op":"fill","label":"电话","charset":"GBK","n":2})",
+        R"({"op":"fill","label":"主题"})",
+        R"({"op":"fill","label":"主题","charset":"UTF-8","max_length":6})",
+        R"({"op":"fill","label":"手机"})",
+        R"({"op":"fill","label":"电话","n":0})",
+    });
+    ASSERT_EQ(a.size(), 9);
+    EXPECT_EQ(a[0], (QJsonObject{{"label", u"电话"_qs}, {"source", "rule"}, {"why", a[0]["why"]}}));
+    EXPECT_TRUE(a[0]["why"].toString().contains(u"规则6"));
+    EXPECT_EQ(a[1]["label"].toString(), u"电子邮件"_qs) << "the text before the field, read from the markup";
+    EXPECT_EQ(a[1]["source"].toString(), "text");
+    EXPECT_TRUE(a[2]["label"].isNull());
+    EXPECT_TRUE(a[2]["source"].isNull());
+    EXPECT_TRUE(a[2]["why"].toString().contains(u"验证码"));
+    EXPECT_TRUE(a[3].contains("error"));
+    EXPECT_EQ(a[4]["value"].toString(), "13800130002");
+    EXPECT_TRUE(a[5]["value"].toString().contains(u"测试")) << "GBK when no charset is given";
+    EXPECT_LE(a[6]["value"].toString().size(), 6);
+    EXPECT_TRUE(a[7].contains("error")) << "no placeholder label";
+    EXPECT_TRUE(a[8].contains("error"));
+}
+
 } // namespace

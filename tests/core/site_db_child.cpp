@@ -2,10 +2,13 @@
 //   site_db_child save-loop DIR SEED   saves rows until killed, one line per commit
 //   site_db_child add DIR              opens DIR and adds one row; as root it first becomes
 //                                      uid/gid 65534 so that file permissions apply
+//   site_db_child open-at FILE TEMPLATE  opens FILE as the program's start does, also as 65534
 // Lines on stdout: "ready", "added ID SEQ", "updated ID SEQ", "dir-writable 0|1", "ok ID",
 // "error FAULT MESSAGE", "skip REASON".
 
 #include "site_db_loop_rows.h"
+
+#include "catalogue/database_location.h"
 
 #include <QDir>
 #include <QFile>
@@ -119,6 +122,17 @@ int main(int argc, char** argv)
         Say(QStringLiteral("dir-writable %1").arg(CanWriteTo(args[1]) ? 1 : 0));
         return AddOne(args[1]);
     }
-    std::fputs("usage: site_db_child save-loop DIR SEED | add DIR\n", stderr);
+    if (args.size() == 3 && args[0] == "open-at") {
+        if (std::optional<QString> reason = DropRoot()) {
+            Say("skip " + *reason);
+            return 77;
+        }
+        Result<SiteDatabase> db = OpenDatabaseAt({DatabaseSource::Option, args[1], args[2], {}});
+        if (!db)
+            return Error(db.error());
+        Say("ok");
+        return 0;
+    }
+    std::fputs("usage: site_db_child save-loop DIR SEED | add DIR | open-at FILE TEMPLATE\n", stderr);
     return 2;
 }

@@ -126,7 +126,7 @@ TEST_P(ReportChecksFlow, FindsWhatWouldFailAndReplays)
     EXPECT_EQ(kinds, c.kinds);
     auto* summary = Window().Wizard().findChild<QLabel*>("ChecksSummary");
     EXPECT_EQ(summary->isVisible(), !c.kinds.empty()) << summary->text().toStdString();
-    if (c.kinds == std::vector<CheckKind>{CheckKind::captcha}) {
+    if (c.kinds == std::vector<CheckKind>{CheckKind::Captcha}) {
         // Pictures for people: the report page with its finding, and the finding opened.
         Window().Wizard().grab().save(QStringLiteral("report_checks.png"));
         Press("ChecksDetails");
@@ -152,16 +152,16 @@ INSTANTIATE_TEST_SUITE_P(
     Sites, ReportChecksFlow,
     testing::Values(
         ChecksCase{"clean form", {}, {}, false, false, {}, true},
-        ChecksCase{"token for one visit", {}, {}, true, false, {CheckKind::per_visit}, false},
+        ChecksCase{"token for one visit", {}, {}, true, false, {CheckKind::PerVisit}, false},
         ChecksCase{"verification code", R"(<input name="yzm"><img src="/ck/code.gif">)", {}, false, false,
-                   {CheckKind::captcha}, std::nullopt},
-        ChecksCase{"site stored already", {}, {}, false, true, {CheckKind::duplicate}, std::nullopt},
+                   {CheckKind::Captcha}, std::nullopt},
+        ChecksCase{"site stored already", {}, {}, false, true, {CheckKind::Duplicate}, std::nullopt},
         // The page rewrites the title as it sends it: the placeholder no longer finds its pair.
         ChecksCase{"value changed after its placeholder",
                    {},
                    u"<script>document.forms[0].addEventListener('submit', function () {"
                    " this.title.value += '!'; });</script>"_qs,
-                   false, false, {CheckKind::verbatim, CheckKind::lost_mapping}, std::nullopt}),
+                   false, false, {CheckKind::Verbatim, CheckKind::LostMapping}, std::nullopt}),
     [](const testing::TestParamInfo<ChecksCase>& info) {
         std::string name = info.param.what;
         for (char& ch : name)

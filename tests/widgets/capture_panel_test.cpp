@@ -111,6 +111,27 @@ TEST_F(PanelTest, SubmissionsAreCapturedOnTheCapturePagesOnly)
     EXPECT_EQ(captured.publishData, "title=/ztitle/&x=1");
 }
 
+// The report page's checks and replays read the submission of each form as it left the browser.
+TEST_F(PanelTest, EachFormKeepsTheSubmissionOfItsOwnPage)
+{
+    const auto submission = [](const char* action) {
+        CapturedSubmission s;
+        s.action = QString::fromLatin1(action);
+        s.body = "x=1";
+        return s;
+    };
+    session.captureMode = CaptureMode::LoginCapturePage;
+    browser.Submit(submission("http://a/login.asp"));
+    session.captureMode = CaptureMode::PublishCapturePage;
+    browser.Submit(submission("http://a/save.asp"));
+    session.captureMode = CaptureMode::ReportPage;
+    browser.Submit(submission("http://a/elsewhere.asp"));
+
+    ASSERT_TRUE(session.loginSubmission && session.publishSubmission);
+    EXPECT_EQ(session.loginSubmission->action, "http://a/login.asp");
+    EXPECT_EQ(session.publishSubmission->action, "http://a/save.asp");
+}
+
 TEST_F(PanelTest, StatusTextsShowOnCapturePagesExceptDone)
 {
     QSignalSpy shown(&panel, &CapturePanel::StatusText);

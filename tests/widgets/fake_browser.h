@@ -26,6 +26,9 @@ public:
     void HighlightActiveField() override { ++highlights; }
     void Ping(std::function<void()> answered) override { answered(); }
     std::optional<CapturedSubmission> LastSubmission() const override { return submission; }
+    // Held until the test answers them: the last fill asked for, and every page read.
+    void FillTestOffer(std::function<void(FillOutcome)> answered) override { fill = std::move(answered); }
+    void ReadPage(std::function<void(QString)> answered) override { pageReads.push_back(std::move(answered)); }
 
     // Background work is held until the test answers it (AnswerReload, AnswerReplay), or
     // answered on the next turn of the event loop with reloadAnswer/replayAnswer when set.
@@ -80,6 +83,8 @@ public:
 
     std::optional<FieldSnapshot> field;
     std::optional<CapturedSubmission> submission;
+    std::function<void(FillOutcome)> fill;
+    std::vector<std::function<void(QString)>> pageReads;
     QStringList navigated;
     int highlights = 0;
     std::vector<Waiting<FormPlace, Result<std::vector<CheckedField>>>> reloads;

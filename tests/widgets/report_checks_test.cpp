@@ -35,7 +35,7 @@ TEST(JudgeReplay, SaysWhetherTheAnswerHoldsTheSuccessText)
          u"30 秒内没有回应"},
     };
     for (const VerdictCase& c : cases) {
-        const ReplayVerdict v = JudgeReplay(CheckedFormKind::publish, c.answer, c.success);
+        const ReplayVerdict v = JudgeReplay(CheckedFormKind::Publish, c.answer, c.success);
         EXPECT_EQ(v.succeeded, c.succeeded) << c.what;
         EXPECT_TRUE(v.text.contains(QString::fromUtf16(c.says))) << c.what << ": " << v.text.toStdString();
     }
@@ -79,7 +79,7 @@ TEST_F(ReportChecksTest, ReloadDecidesThePerVisitFindingOrSaysItCouldNotCheck)
     ASSERT_TRUE(browser.AnswerReload(std::vector<CheckedField>{{"token", {}, "hidden", false, "2", {}, false, {}, {}}}));
     EXPECT_FALSE(checks.Checking());
     ASSERT_EQ(checks.Findings().size(), 1u);
-    EXPECT_EQ(checks.Findings()[0].kind, CheckKind::per_visit);
+    EXPECT_EQ(checks.Findings()[0].kind, CheckKind::PerVisit);
 
     // The page went away meanwhile: no finding can be made, and the page says so.
     checks.Run(input);
@@ -94,7 +94,7 @@ TEST_F(ReportChecksTest, LeavingTheReportCancelsWhatRuns)
     QStringList statuses;
     QObject::connect(&checks, &ReportChecks::Status, [&](const QString& s) { statuses << s; });
     checks.Run(input);
-    checks.Replay(CheckedFormKind::publish);
+    checks.Replay(CheckedFormKind::Publish);
     ASSERT_EQ(confirm.all.size(), 1u);
     ASSERT_EQ(browser.replays.size(), 1u);
     EXPECT_EQ(browser.replays[0].request.body, "title=x&token=1");
@@ -109,9 +109,9 @@ TEST_F(ReportChecksTest, LeavingTheReportCancelsWhatRuns)
 
     // A second replay, cancelled by its own button.
     checks.Run(input);
-    checks.Replay(CheckedFormKind::publish);
+    checks.Replay(CheckedFormKind::Publish);
     ASSERT_EQ(browser.replays.size(), 1u);
-    checks.Replay(CheckedFormKind::publish);
+    checks.Replay(CheckedFormKind::Publish);
     EXPECT_TRUE(browser.replays.empty());
     EXPECT_EQ(statuses.mid(said).last(), u"已取消重放"_qs);
 }

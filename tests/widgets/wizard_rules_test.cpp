@@ -19,8 +19,8 @@ inline void PrintTo(const TwipsRect& r, std::ostream* os)
 }
 inline void PrintTo(const WizardPageState& s, std::ostream* os)
 {
-    *os << "{page " << int(s.captureMode) << ", Text7 \"" << s.text7.toStdString() << "\", message \""
-        << s.message.value_or(QString()).toStdString() << "\", command2 " << s.command2Enabled << '}';
+    *os << "{page " << int(s.captureMode) << ", Text7 \"" << s.successText.toStdString() << "\", message \""
+        << s.message.value_or(QString()).toStdString() << "\", command2 " << s.previousEnabled << '}';
 }
 } // namespace sitecapture
 
@@ -115,14 +115,13 @@ WizardPageState Before(const StepRow& r)
     s.captureSet.publishData = pd ? u"t=/ztitle/"_qs : QString();
     s.captureSet.loginReturn = u"登录成功"_qs;
     s.publishReturn = r.publishReturnSet ? u"发布成功"_qs : QString();
-    s.text1 = u"shown1"_qs;
-    s.text4 = u"shown4"_qs;
-    s.text7 = u"typed"_qs;
-    s.frame2Caption = u"caption2"_qs;
-    s.frame5Caption = u"caption5"_qs;
-    s.front = r.from == 0 ? PageFrame::Frame1 : r.from == 3 ? PageFrame::Frame4 : PageFrame::Frame2;
-    s.command2Enabled = r.event == Event::Previous;
-    s.command5Visible = true;
+    s.shownAction = u"shown1"_qs;
+    s.shownData = u"shown4"_qs;
+    s.successText = u"typed"_qs;
+    s.capturePageCaption = u"caption2"_qs;
+    s.capturePanelCaption = u"caption5"_qs;
+    s.previousEnabled = r.event == Event::Previous;
+    s.linkTestVisible = true;
     s.statusText = u"old status"_qs;
     s.report = {u"r4"_qs, u"r5"_qs, u"r6"_qs, u"r7"_qs, u"r14"_qs, u"r15"_qs};
     return s;
@@ -138,51 +137,51 @@ TEST_P(Steps, MoveAsTheTableSays)
     s.navigate = u"earlier"_qs;
     r.event == Event::Next ? NextStep(s) : PreviousStep(s);
 
-    EXPECT_FALSE(s.command5Visible);
+    EXPECT_FALSE(s.linkTestVisible);
     EXPECT_EQ(s.message.value_or(QString()), Msg(r.message));
     if (r.message || r.to == r.from) {
         // A failed check, or a step with nothing to do, leaves every value as it was.
         WizardPageState expected = before;
-        expected.command5Visible = false;
-        expected.command2Enabled = r.command2;
+        expected.linkTestVisible = false;
+        expected.previousEnabled = r.command2;
         expected.message = s.message;
         EXPECT_EQ(s, expected);
         return;
     }
     EXPECT_EQ(int(s.captureMode), r.to);
-    EXPECT_EQ(s.command2Enabled, r.command2);
+    EXPECT_EQ(s.previousEnabled, r.command2);
     EXPECT_EQ(s.resetFieldMap, r.reset);
     const std::optional<QString> nav = r.navigate == Nav::Login ? std::optional(before.loginPageUrl)
         : r.navigate == Nav::Publish                            ? std::optional(before.publishPageUrl)
                                                                 : std::nullopt;
     EXPECT_EQ(s.navigate, nav);
-    EXPECT_EQ(s.front, r.to == 0 ? PageFrame::Frame1 : r.to == 3 ? PageFrame::Frame4 : PageFrame::Frame2);
+    EXPECT_EQ(FrontFrame(s.captureMode), r.to == 0 ? PageFrame::Frame1 : r.to == 3 ? PageFrame::Frame4 : PageFrame::Frame2);
 
     const CaptureSet& c = before.captureSet;
-    const QString text7 = r.text7 == T7::Kept ? before.text7
+    const QString text7 = r.text7 == T7::Kept ? before.successText
         : r.text7 == T7::LoginReturn          ? c.loginReturn
         : r.text7 == T7::PublishReturn        ? before.publishReturn
                                               : u"<"_qs;
-    EXPECT_EQ(s.text7, text7);
+    EXPECT_EQ(s.successText, text7);
 
     // Text7 is taken only by Next out of a capture page (page 0 of a site without login
     // passes through page 1).
     const bool leavesLogin = r.event == Event::Next && (r.from == 1 || (r.from == 0 && !r.login));
-    EXPECT_EQ(s.captureSet.loginReturn, leavesLogin ? before.text7 : c.loginReturn);
+    EXPECT_EQ(s.captureSet.loginReturn, leavesLogin ? before.successText : c.loginReturn);
     const bool leavesPublish = r.event == Event::Next && r.from == 2;
-    EXPECT_EQ(s.publishReturn, leavesPublish ? before.text7 : before.publishReturn);
+    EXPECT_EQ(s.publishReturn, leavesPublish ? before.successText : before.publishReturn);
 
     if (r.to == 1 || r.to == 2) {
-        EXPECT_EQ(s.frame2Caption, r.to == 1 ? u"用户登录页信息收集"_qs : u"信息发布页信息收集"_qs);
-        EXPECT_EQ(s.frame5Caption, r.to == 1 ? u"用户登录页信息捕捉"_qs : u"信息发布页信息捕捉"_qs);
-        EXPECT_EQ(s.text1, r.to == 1 ? c.loginAction : c.publishAction);
-        EXPECT_EQ(s.text4, r.to == 1 ? c.loginData : c.publishData);
+        EXPECT_EQ(s.capturePageCaption, r.to == 1 ? u"用户登录页信息收集"_qs : u"信息发布页信息收集"_qs);
+        EXPECT_EQ(s.capturePanelCaption, r.to == 1 ? u"用户登录页信息捕捉"_qs : u"信息发布页信息捕捉"_qs);
+        EXPECT_EQ(s.shownAction, r.to == 1 ? c.loginAction : c.publishAction);
+        EXPECT_EQ(s.shownData, r.to == 1 ? c.loginData : c.publishData);
     } else {
-        EXPECT_EQ(s.frame2Caption, before.frame2Caption);
-        EXPECT_EQ(s.text1, before.text1);
+        EXPECT_EQ(s.capturePageCaption, before.capturePageCaption);
+        EXPECT_EQ(s.shownAction, before.shownAction);
     }
     EXPECT_EQ(s.statusText, r.from == 0 && r.to == 1 ? u"请稍等..."_qs : before.statusText);
-    const ReportLabels report{c.loginAction, c.loginData,           c.publishAction,
+    const ReportTexts report{c.loginAction, c.loginData,           c.publishAction,
                               c.publishData, s.captureSet.loginReturn, s.publishReturn};
     EXPECT_EQ(s.report, r.to == 3 ? report : before.report);
 }

@@ -261,6 +261,46 @@ TEST_F(WizardTest, ControlsByNameWithTheirTextsAndLists)
     EXPECT_EQ(order.join(u' '), u"Text6(0) Combo2 Text6(1) Text6(2) Combo3 command2 command3 command4 Command5"_qs);
 }
 
+struct StoredSiteCase {
+    const char* what;
+    const char16_t* gbe;
+    const char16_t* engname;
+    const char16_t* language; // Combo2 afterwards
+};
+
+// An edit opens on the stored site: the language by its code, the category by name (one the
+// list lacks kept as an entry of its own), the name and the three addresses as stored.
+TEST_F(WizardTest, LoadingAStoredSiteFillsTheSitePage)
+{
+    const StoredSiteCase cases[] = {
+        {"traditional Chinese", u"b", u"化工", u"繁体中文"},
+        {"English", u"e", u"电子", u"英文"},
+        {"no code", u"", u"综合", u"简体中文"},
+        {"an unknown code", u"x", u"其它", u"简体中文"},
+        {"a category of another program", u"g", u"玩具", u"简体中文"},
+    };
+    for (const StoredSiteCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        Form1 w(services);
+        SiteRecord site;
+        site.gbe = QString::fromUtf16(c.gbe);
+        site.engname = QString::fromUtf16(c.engname);
+        site.Name = u"化工网"_qs;
+        site.xxfburl = u"http://a.cn/post.asp"_qs;
+        site.asp = u"a.cn/list.asp"_qs;
+        site.yhdlurl = u"http://a.cn/login.asp"_qs;
+        w.LoadSiteRecord(site);
+        EXPECT_EQ(w.Combo2()->currentText(), QString::fromUtf16(c.language));
+        EXPECT_EQ(w.Combo3()->currentText(), site.engname);
+        EXPECT_EQ(w.Text5()->text(), site.Name);
+        EXPECT_EQ(w.Text6(0)->text(), site.xxfburl);
+        EXPECT_EQ(w.Text6(1)->text(), site.asp);
+        EXPECT_EQ(w.Text6(2)->text(), site.yhdlurl);
+        // As typing would: the last address set is the one the link test opens.
+        EXPECT_EQ(w.Session().linkTestAddress, site.yhdlurl);
+    }
+}
+
 // ---- the road of one site ----
 
 TEST_F(WizardTest, NewSiteWithLoginFromSitePageToSavedRow)
@@ -317,7 +357,8 @@ TEST_F(WizardTest, NewSiteWithLoginFromSitePageToSavedRow)
     EXPECT_EQ(Front(), u"Frame4"_qs);
     EXPECT_EQ(Browser().Tag(), u"3"_qs);
     Browser().Status(u"http://a.cn/other"_qs);
-    EXPECT_EQ(Status(), u"正在打开网页 http://a.cn/login.asp"_qs) << "no browser status on the report";
+    // What the publish page showed last stays: the reason for the price field's label.
+    EXPECT_EQ(Status(), u"“单价”：规则12：标签窗口“<TR><TD>单价”含“价”"_qs) << "no browser status on the report";
     // Back to the publish page and forward again: the field map and Text7 come back.
     Click("command2");
     EXPECT_EQ(Edit("Text7")->text(), u"发布成功"_qs);

@@ -3,7 +3,11 @@
 #include "catalogue/address_encoding.h"
 #include "capture/capture_checks.h"
 #include "capture/label_window.h"
+#include "capture/placeholders.h"
+#include "capture/second_opinion.h"
 #include "capture/submission_capture.h"
+#include "capture/test_values.h"
+#include "capture/text_before.h"
 #include "capture/url_decode.h"
 #include "capture/capture_model.h"
 
@@ -182,6 +186,48 @@ CheckInput CheckInputOf(const QJsonObject& req)
     return in;
 }
 
+// The "propose" op: the rules on the markup's label window, else the second opinion.
+QJsonObject Propose(const QJsonObject& req)
+{
+    const QString markup = TextOf(req, "markup", {});
+    const QJsonObject f = ObjectOf(req.value("field"_L1), u"field"_s);
+    const QString at = u"field."_s;
+    FieldEvidence field;
+    field.tag = TextOf(f, "tag", at);
+    field.name = TextOf(f, "name", at);
+    field.id = TextOf(f, "id", at);
+    field.type = TextOf(f, "type", at);
+    field.placeholder = TextOf(f, "placeholder", at);
+    field.ariaLabel = TextOf(f, "aria_label", at);
+    field.title = TextOf(f, "title", at);
+    field.label = TextOf(f, "label", at);
+    // Absent, it is read from the markup as the page script reads it from the page.
+    field.before = f.contains("before"_L1) ? TextOf(f, "before", at) : TextBeforeMarker(markup);
+    const Proposal p = ProposeLabel(LabelWindow(markup), field);
+    const QJsonValue none(QJsonValue::Null);
+    return QJsonObject{{"label", p.label ? QJsonValue(*p.label) : none},
+                       {"source", p.label ? QJsonValue(QLatin1StringView(ProposalSourceName(p.source))) : none},
+                       {"why", p.why}};
+}
+
+// The "fill" op: the K-th field with the label in a form sent in the charset (GBK when absent).
+QJsonObject Fill(const QJsonObject& req)
+{
+    const QString label = TextOf(req, "label", {});
+    if (!TokenForLabel(label))
+        throw Malformed{u"\"label\" must be a placeholder label"_s};
+    QString charset = TextOf(req, "charset", {});
+    if (charset.isEmpty())
+        charset = u"GBK"_s;
+    const QJsonValue nValue = req.value("n"_L1);
+    const qint64 n = Absent(nValue) ? 1 : IntegerOf(nValue, u"n"_s);
+    const QJsonValue maxValue = req.value("max_length"_L1);
+    const qint64 maxLength = Absent(maxValue) ? -1 : IntegerOf(maxValue, u"max_length"_s);
+    if (n < 1 || n > 1000000 || maxLength > 1000000)
+        throw Malformed{u"\"n\" must be 1 to 1000000, \"max_length\" at most 1000000"_s};
+    return QJsonObject{{"value", TestValue(label, charset, int(n), int(maxLength))}};
+}
+
 QByteArray JsonText(const QString& s)
 {
     const QByteArray a = QJsonDocument(QJsonArray{s}).toJson(QJsonDocument::Compact);
@@ -258,13 +304,18 @@ QByteArray Answer(const QByteArray& line)
     if (!doc.isObject())
         return Compact(Error(u"expected a JSON object"_s));
     const QJsonObject req = doc.object();
-    if (req.value("op"_L1).toString() != u"check")
-        return Compact(Handle(req));
+    const QString op = req.value("op"_L1).toString();
     try {
-        return CheckAnswer(RunCaptureChecks(CheckInputOf(req)));
+        if (op == u"check")
+            return CheckAnswer(RunCaptureChecks(CheckInputOf(req)));
+        if (op == u"propose")
+            return Compact(Propose(req));
+        if (op == u"fill")
+            return Compact(Fill(req));
     } catch (const Malformed& m) {
         return Compact(Error(m.why));
     }
+    return Compact(Handle(req));
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <limits>
 
+using namespace Qt::StringLiterals;
+
 namespace sitecapture {
 
 namespace {
@@ -17,12 +19,12 @@ bool SameKey(const QString& a, const QString& b)
 
 QString Quote(const QString& text)
 {
-    QString out = QStringLiteral("\"");
+    QString out = u"\""_s;
     for (const QChar c : text) {
         if (c == u'"' || c == u'\\')
             out += u'\\';
         if (c == u'\n') {
-            out += QStringLiteral("\\n");
+            out += "\\n"_L1;
             continue;
         }
         out += c;
@@ -33,18 +35,18 @@ QString Quote(const QString& text)
 
 QString FontText(const QFont& font)
 {
-    QString out = QStringLiteral("font ") + Quote(font.family()) + u' ';
+    QString out = u"font "_s + Quote(font.family()) + u' ';
     if (font.pointSizeF() > 0)
-        out += QString::number(font.pointSizeF()) + QStringLiteral("pt");
+        out += QString::number(font.pointSizeF()) + u"pt"_s;
     else
-        out += QString::number(font.pixelSize()) + QStringLiteral("px");
+        out += QString::number(font.pixelSize()) + u"px"_s;
     out += u' ' + QString::number(int(font.weight()));
     if (font.italic())
-        out += QStringLiteral(" italic");
+        out += " italic"_L1;
     if (font.underline())
-        out += QStringLiteral(" underline");
+        out += " underline"_L1;
     if (font.strikeOut())
-        out += QStringLiteral(" strikeout");
+        out += " strikeout"_L1;
     return out;
 }
 
@@ -52,7 +54,7 @@ QString ValueText(const QVariant& value)
 {
     switch (value.typeId()) {
     case QMetaType::Bool:
-        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+        return value.toBool() ? u"true"_s : u"false"_s;
     case QMetaType::Int:
     case QMetaType::Short:
     case QMetaType::UShort:
@@ -76,7 +78,7 @@ public:
         SkipSpaces();
         std::optional<QVariant> value;
         if (AtEnd())
-            return Fail(error, QStringLiteral("缺少取值"));
+            return Fail(error, u"缺少取值"_s);
         if (line_[pos_] == u'"') {
             if (auto text = ReadQuoted(error))
                 value = *text;
@@ -84,9 +86,9 @@ public:
                 return std::nullopt;
         } else {
             const QString word = ReadWord();
-            if (word == u"true" || word == u"false")
-                value = word == u"true";
-            else if (word == u"font")
+            if (word == "true"_L1 || word == "false"_L1)
+                value = word == "true"_L1;
+            else if (word == "font"_L1)
                 value = ReadFont(error);
             else
                 value = ReadInteger(word, error);
@@ -95,7 +97,7 @@ public:
         }
         SkipSpaces();
         if (!AtEnd())
-            return Fail(error, QStringLiteral("取值后有多余的内容“%1”").arg(line_.mid(pos_)));
+            return Fail(error, u"取值后有多余的内容“%1”"_s.arg(line_.mid(pos_)));
         return value;
     }
 
@@ -121,7 +123,7 @@ private:
     {
         SkipSpaces();
         if (AtEnd() || line_[pos_] != u'"') {
-            Fail(error, QStringLiteral("缺少带引号的文字"));
+            Fail(error, u"缺少带引号的文字"_s);
             return std::nullopt;
         }
         QString text;
@@ -140,14 +142,14 @@ private:
                 else if (escaped == u'"' || escaped == u'\\')
                     text += escaped;
                 else {
-                    Fail(error, QStringLiteral("无法识别的转义“\\%1”").arg(escaped));
+                    Fail(error, u"无法识别的转义“\\%1”"_s.arg(escaped));
                     return std::nullopt;
                 }
                 continue;
             }
             text += c;
         }
-        Fail(error, QStringLiteral("文字缺少结束的引号"));
+        Fail(error, u"文字缺少结束的引号"_s);
         return std::nullopt;
     }
 
@@ -156,7 +158,7 @@ private:
         bool ok = false;
         const qlonglong n = word.toLongLong(&ok);
         if (!ok || n < std::numeric_limits<qint32>::min() || n > std::numeric_limits<qint32>::max())
-            return Fail(error, QStringLiteral("无法识别的取值“%1”").arg(word));
+            return Fail(error, u"无法识别的取值“%1”"_s.arg(word));
         return QVariant(qint32(n));
     }
 
@@ -169,13 +171,13 @@ private:
 
         const QString size = ReadWord();
         bool ok = false;
-        if (size.endsWith(u"pt")) {
+        if (size.endsWith("pt"_L1)) {
             const double points = size.chopped(2).toDouble(&ok);
             if (ok && points > 0 && std::isfinite(points))
                 font.setPointSizeF(points);
             else
                 ok = false;
-        } else if (size.endsWith(u"px")) {
+        } else if (size.endsWith("px"_L1)) {
             const int pixels = size.chopped(2).toInt(&ok);
             if (ok && pixels > 0)
                 font.setPixelSize(pixels);
@@ -183,24 +185,24 @@ private:
                 ok = false;
         }
         if (!ok)
-            return Fail(error, QStringLiteral("字体大小“%1”无法识别，应写作如 9pt 或 12px").arg(size));
+            return Fail(error, u"字体大小“%1”无法识别，应写作如 9pt 或 12px"_s.arg(size));
 
         const QString weight = ReadWord();
         const int w = weight.toInt(&ok);
         if (!ok || w < 1 || w > 1000)
-            return Fail(error, QStringLiteral("字体粗细“%1”无法识别，应为 1 到 1000 的整数").arg(weight));
+            return Fail(error, u"字体粗细“%1”无法识别，应为 1 到 1000 的整数"_s.arg(weight));
         font.setWeight(QFont::Weight(w));
 
         for (SkipSpaces(); !AtEnd(); SkipSpaces()) {
             const QString style = ReadWord();
-            if (style == u"italic")
+            if (style == "italic"_L1)
                 font.setItalic(true);
-            else if (style == u"underline")
+            else if (style == "underline"_L1)
                 font.setUnderline(true);
-            else if (style == u"strikeout")
+            else if (style == "strikeout"_L1)
                 font.setStrikeOut(true);
             else
-                return Fail(error, QStringLiteral("无法识别的字体样式“%1”").arg(style));
+                return Fail(error, u"无法识别的字体样式“%1”"_s.arg(style));
         }
         return QVariant(font);
     }
@@ -270,7 +272,7 @@ QString PropertyBag::ToText() const
 {
     QString text;
     for (const auto& [key, value] : entries_)
-        text += key + QStringLiteral(" = ") + ValueText(value) + u'\n';
+        text += key + u" = "_s + ValueText(value) + u'\n';
     return text;
 }
 
@@ -286,15 +288,15 @@ std::optional<PropertyBag> PropertyBag::FromText(const QString& text, QString* e
         const qsizetype equals = line.indexOf(u'=');
         const QStringView key = equals < 0 ? QStringView() : line.left(equals).trimmed();
         if (equals < 0 || !IsKey(key)) {
-            message = QStringLiteral("应为“名称 = 取值”");
+            message = u"应为“名称 = 取值”"_s;
         } else if (bag.Contains(key.toString())) {
-            message = QStringLiteral("名称“%1”重复").arg(key);
+            message = u"名称“%1”重复"_s.arg(key);
         } else if (auto value = ValueReader(line, equals + 1).Read(&message)) {
             bag.entries_.emplace_back(key.toString(), *value);
             continue;
         }
         if (error)
-            *error = QStringLiteral("按钮属性第 %1 行无法读取：%2").arg(n + 1).arg(message);
+            *error = u"按钮属性第 %1 行无法读取：%2"_s.arg(n + 1).arg(message);
         return std::nullopt;
     }
     return bag;

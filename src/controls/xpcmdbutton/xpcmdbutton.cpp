@@ -12,6 +12,8 @@
 
 #include <cmath>
 
+using namespace Qt::StringLiterals;
+
 namespace sitecapture {
 
 namespace {
@@ -29,36 +31,36 @@ QFont FontOf(const QVariant& value, const QFont& fallback)
 
 xpcmdbutton::xpcmdbutton(QWidget* parent)
     : QWidget(parent),
-      lbl(new CaptionLabel(this)),
-      Timer1(new QTimer(this)),
+      caption_(new CaptionLabel(this)),
+      leaveTimer_(new QTimer(this)),
       font_(QWidget::font()),
       cursor_([] { return QCursor::pos(); })
 {
-    pc.Load(QStringLiteral(":/xpcmdbutton/face.bmp"), 1, kFaceCellCount);
+    faces_.Load(u":/xpcmdbutton/face.bmp"_s, 1, kFaceCellCount);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
 
-    lbl->SetText(QStringLiteral("xpcmdbutton"));
-    Timer1->setInterval(kLeaveCheckMs);
-    connect(Timer1, &QTimer::timeout, this, &xpcmdbutton::PointerLeaveCheck);
+    caption_->SetText(u"xpcmdbutton"_s);
+    leaveTimer_->setInterval(kLeaveCheckMs);
+    connect(leaveTimer_, &QTimer::timeout, this, &xpcmdbutton::PointerLeaveCheck);
 
-    connect(lbl, &CaptionLabel::TextChanged, this, &xpcmdbutton::LayoutStep);
-    connect(lbl, &CaptionLabel::AccessKeyPressed, this, &xpcmdbutton::AccessKeyPress);
-    connect(lbl, &CaptionLabel::Pressed, this, [this](QMouseEvent* e) {
+    connect(caption_, &CaptionLabel::TextChanged, this, &xpcmdbutton::LayoutStep);
+    connect(caption_, &CaptionLabel::AccessKeyPressed, this, &xpcmdbutton::AccessKeyPress);
+    connect(caption_, &CaptionLabel::Pressed, this, [this](QMouseEvent* e) {
         PressStarted(*e);
         OnMouseDown(MouseButtonMask(e->button()), ShiftMask(e->modifiers()),
                     float(e->position().x()), float(e->position().y()));
     });
-    connect(lbl, &CaptionLabel::Moved, this, [this](QMouseEvent* e) {
+    connect(caption_, &CaptionLabel::Moved, this, [this](QMouseEvent* e) {
         // The caption reports its own top left corner, not the pointer.
         OnMouseMove(MouseButtonMask(e->buttons()), ShiftMask(e->modifiers()),
                     float(captionLeft_), float(captionTop_));
     });
-    connect(lbl, &CaptionLabel::Released, this, [this](QMouseEvent* e) {
+    connect(caption_, &CaptionLabel::Released, this, [this](QMouseEvent* e) {
         OnMouseUp(MouseButtonMask(e->button()), ShiftMask(e->modifiers()),
                   float(e->position().x()), float(e->position().y()));
-        PressEnded(*e, lbl->mapToParent(e->position()));
+        PressEnded(*e, caption_->mapToParent(e->position()));
     });
 
     Initialize();
@@ -78,10 +80,10 @@ bool xpcmdbutton::Enabled() const
     return !testAttribute(Qt::WA_ForceDisabled);
 }
 
-void xpcmdbutton::SetEnabled(bool New_Enabled)
+void xpcmdbutton::SetEnabled(bool enabled)
 {
     const int before = enabledApplied_;
-    setEnabled(New_Enabled); // changeEvent runs the steps when the flag changes
+    setEnabled(enabled); // changeEvent runs the steps when the flag changes
     if (enabledApplied_ == before)
         ApplyEnabled();
 }
@@ -90,9 +92,9 @@ void xpcmdbutton::ApplyEnabled()
 {
     ++enabledApplied_;
     shownEnabled_ = Enabled();
-    emit PropertyChanged(QStringLiteral("Enabled"));
+    emit PropertyChanged(u"Enabled"_s);
     ShowRestingFace();
-    lbl->SetTextColour(Enabled() ? kCaptionEnabled : kCaptionDisabled);
+    caption_->SetTextColour(Enabled() ? kCaptionEnabled : kCaptionDisabled);
 }
 
 void xpcmdbutton::changeEvent(QEvent* event)
@@ -104,26 +106,26 @@ void xpcmdbutton::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
 }
 
-void xpcmdbutton::SetState(qint32 vNewValue)
+void xpcmdbutton::SetState(qint32 state)
 {
-    state_ = vNewValue;
-    emit PropertyChanged(QStringLiteral("State"));
+    state_ = state;
+    emit PropertyChanged(u"State"_s);
     ShowRestingFace();
 }
 
-void xpcmdbutton::SetCaption(const QString& vNewCaption)
+void xpcmdbutton::SetCaption(const QString& caption)
 {
-    lbl->SetText(vNewCaption); // the caption's change runs the layout step
-    emit PropertyChanged(QStringLiteral("Caption"));
+    caption_->SetText(caption); // the caption's change runs the layout step
+    emit PropertyChanged(u"Caption"_s);
 }
 
-void xpcmdbutton::SetFont(const QFont& vNewFont)
+void xpcmdbutton::SetFont(const QFont& font)
 {
-    font_ = vNewFont;
+    font_ = font;
     setFont(font_);
-    lbl->setFont(font_);
+    caption_->setFont(font_);
     LayoutStep();
-    emit PropertyChanged(QStringLiteral("Font"));
+    emit PropertyChanged(u"Font"_s);
 }
 
 // ---- life cycle ----
@@ -137,18 +139,18 @@ void xpcmdbutton::InitProperties(const AmbientProperties& ambient)
 
 void xpcmdbutton::ReadProperties(const PropertyBag& bag, const AmbientProperties& ambient)
 {
-    state_ = bag.ReadProperty(QStringLiteral("State"), qint32(0)).toInt();
-    SetEnabled(bag.ReadProperty(QStringLiteral("Enabled"), true).toBool());
-    SetCaption(bag.ReadProperty(QStringLiteral("Caption"), ambient.DisplayName).toString());
-    SetFont(FontOf(bag.ReadProperty(QStringLiteral("Font"), ambient.Font), ambient.Font));
+    state_ = bag.ReadProperty(u"State"_s, qint32(0)).toInt();
+    SetEnabled(bag.ReadProperty(u"Enabled"_s, true).toBool());
+    SetCaption(bag.ReadProperty(u"Caption"_s, ambient.DisplayName).toString());
+    SetFont(FontOf(bag.ReadProperty(u"Font"_s, ambient.Font), ambient.Font));
 }
 
 void xpcmdbutton::WriteProperties(PropertyBag& bag, const AmbientProperties& ambient) const
 {
-    bag.WriteProperty(QStringLiteral("State"), state_, qint32(0));
-    bag.WriteProperty(QStringLiteral("Enabled"), Enabled(), true);
-    bag.WriteProperty(QStringLiteral("Caption"), Caption(), ambient.DisplayName);
-    bag.WriteProperty(QStringLiteral("Font"), font_, ambient.Font);
+    bag.WriteProperty(u"State"_s, state_, qint32(0));
+    bag.WriteProperty(u"Enabled"_s, Enabled(), true);
+    bag.WriteProperty(u"Caption"_s, Caption(), ambient.DisplayName);
+    bag.WriteProperty(u"Font"_s, font_, ambient.Font);
 }
 
 void xpcmdbutton::AccessKeyPress()
@@ -181,7 +183,7 @@ void xpcmdbutton::ShowRestingFace()
 
 void xpcmdbutton::DrawFace(qint16 cell)
 {
-    const QImage picture = pc.GraphicCell(cell);
+    const QImage picture = faces_.GraphicCell(cell);
     if (picture.isNull())
         return;
     if (face_.size() != size())
@@ -193,9 +195,9 @@ void xpcmdbutton::DrawFace(qint16 cell)
 void xpcmdbutton::LayoutStep()
 {
     ShowRestingFace();
-    captionTop_ = (height() - lbl->height()) / 2.0;
-    captionLeft_ = (width() - lbl->width()) / 2.0;
-    lbl->move(int(std::floor(captionLeft_)), int(std::floor(captionTop_)));
+    captionTop_ = (height() - caption_->height()) / 2.0;
+    captionLeft_ = (width() - caption_->width()) / 2.0;
+    caption_->move(int(std::floor(captionLeft_)), int(std::floor(captionTop_)));
 }
 
 void xpcmdbutton::paintEvent(QPaintEvent*)
@@ -222,7 +224,7 @@ void xpcmdbutton::OnMouseDown(qint16 button, qint16 shift, float x, float y)
 
 void xpcmdbutton::OnMouseMove(qint16 button, qint16 shift, float x, float y)
 {
-    Timer1->start();
+    leaveTimer_->start();
     if (!Inside(x, y))
         return;
     emit MouseMove(button, shift, x, y);
@@ -298,7 +300,7 @@ void xpcmdbutton::SetCursorSource(CursorSource source)
 
 bool xpcmdbutton::LeaveCheckRunning() const
 {
-    return Timer1->isActive();
+    return leaveTimer_->isActive();
 }
 
 void xpcmdbutton::PointerLeaveCheck()
@@ -306,7 +308,7 @@ void xpcmdbutton::PointerLeaveCheck()
     const QPoint p = mapFromGlobal(cursor_());
     if (p.x() >= 0 && p.y() >= 0 && p.x() <= width() && p.y() <= height())
         return;
-    Timer1->stop();
+    leaveTimer_->stop();
     emit MouseOut();
     ShowRestingFace();
 }

@@ -47,14 +47,14 @@ public:
     // The control's own enabled flag: false only when the control itself was disabled,
     // not when the window around it is. QWidget::setEnabled runs the same steps.
     bool Enabled() const;
-    void SetEnabled(bool New_Enabled);
+    void SetEnabled(bool enabled);
     // 0 rests on Normal, 1 on Marked, anything else keeps the last of the two.
     qint32 State() const { return state_; }
-    void SetState(qint32 vNewValue);
-    QString Caption() const { return lbl->Text(); }
-    void SetCaption(const QString& vNewCaption);
+    void SetState(qint32 state);
+    QString Caption() const { return caption_->Text(); }
+    void SetCaption(const QString& caption);
     const QFont& Font() const { return font_; }
-    void SetFont(const QFont& vNewFont);
+    void SetFont(const QFont& font);
 
     // Life cycle calls of the window that holds the button.
     void InitProperties(const AmbientProperties& ambient);
@@ -68,9 +68,9 @@ public:
     qint16 RestCell() const { return restCell_; }
     // The face as last painted, W x H; what the control shows under its caption.
     const QImage& FaceImage() const { return face_; }
-    const PictureClip& Faces() const { return pc; }
+    const PictureClip& Faces() const { return faces_; }
 
-    const CaptionLabel& CaptionElement() const { return *lbl; }
+    const CaptionLabel& CaptionElement() const { return *caption_; }
     // Where the layout step put the caption, before rounding to whole pixels.
     QPointF CaptionPosition() const { return {captionLeft_, captionTop_}; }
 
@@ -118,9 +118,9 @@ private:
     // Ends a press; raises Click when it ends a left press over the control.
     void PressEnded(const QMouseEvent& event, QPointF positionInControl);
 
-    CaptionLabel* lbl;
-    PictureClip pc;
-    QTimer* Timer1;
+    CaptionLabel* caption_;
+    PictureClip faces_;
+    QTimer* leaveTimer_;
 
     qint32 state_ = 0;
     QFont font_;
