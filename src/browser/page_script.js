@@ -472,6 +472,7 @@
       if (!st.tree) {
         const body = st.doc.body;
         if (!body) return false;
+        if (st.oversize) return true; // said once
         if (!st.observer) {
           st.observer = new MutationObserver((records) => {
             if (this.noteMutations(st, records)) this.readLater(st);
@@ -483,6 +484,13 @@
         st.chars = 0;
         st.oversize = false;
         st.sent = new WeakMap();
+        // Markup is never shorter than the text in it: a page past the limit by its text
+        // alone is not read at all, whatever the field.
+        if ((body.textContent || '').length > MAX_CHARS) {
+          st.oversize = true;
+          this.send({kind: 'oversize'});
+          return true;
+        }
         st.tree = this.makeSplit(st, body, true);
         st.reorder = true;
       }
