@@ -127,7 +127,7 @@ bool Templated(const QString& value, const FormCharset& charset)
     FieldMap map;
     map.AddEntry(entry.name, value, u"/z/"_s);
     CaptureSet set;
-    CaptureSubmission(int(CaptureMode::PublishCapturePage), {},
+    CaptureSubmission(CaptureMode::PublishCapturePage, {},
                       EncodeFormBody({entry}, FormEnctype::UrlEncoded, charset), map, set);
     return set.publishData == u"f=/z/";
 }

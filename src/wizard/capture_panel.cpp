@@ -191,7 +191,7 @@ void CapturePanel::StatusTextChange(const QString& text)
 void CapturePanel::ShowProposal(const Proposal& p)
 {
     // Tooltips read markup: the page's words are shown as they are.
-    placeholderBox_->setToolTip(u"<p style='white-space:pre-wrap'>"_qs + p.why.toHtmlEscaped() + u"</p>"_qs);
+    placeholderBox_->setToolTip("<p style='white-space:pre-wrap'>"_L1 + p.why.toHtmlEscaped() + "</p>"_L1);
     suggestion_ = p.label && !p.selectedOnFocus ? p.label : std::nullopt;
     if (session_.captureMode == CaptureMode::LoginCapturePage || session_.captureMode == CaptureMode::PublishCapturePage)
         emit StatusText(ProposalStatus(p, adoptKey_));
@@ -225,8 +225,7 @@ void CapturePanel::FillTestOffer()
 void CapturePanel::ProposeSuccess(const QString& answer)
 {
     // Never over what the operator typed: only the box's starting text gives way.
-    const QString shown = successTextBox_->text().trimmed();
-    if (!shown.isEmpty() && shown != u"<")
+    if (SuccessTextGiven(successTextBox_->text()))
         return;
     const std::optional<QString> proposed = ProposeSuccessText(answer, answer_.FormPage());
     if (!proposed)
@@ -234,7 +233,7 @@ void CapturePanel::ProposeSuccess(const QString& answer)
     successTextBox_->setText(*proposed);
     successTextBox_->selectAll();
     successTextBox_->setFocus(Qt::OtherFocusReason);
-    emit StatusText(u"“成功后返回的代码”按网站的回应建议为“%1”，不对请改"_qs.arg(*proposed));
+    emit StatusText(u"“成功后返回的代码”按网站的回应建议为“%1”，不对请改"_s.arg(*proposed));
     emit SuccessTextProposed(*proposed);
 }
 

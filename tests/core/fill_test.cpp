@@ -50,7 +50,7 @@ QString Templated(const QString& value, const QString& token, const QString& cha
     FieldMap map;
     map.AddEntry(u"f"_s, value, token);
     CaptureSet set;
-    CaptureSubmission(int(CaptureMode::PublishCapturePage), u"http://a.cn/post"_s,
+    CaptureSubmission(CaptureMode::PublishCapturePage, u"http://a.cn/post"_s,
                       EncodeFormBody({entry}, FormEnctype::UrlEncoded, FormCharset(charset)), map, set);
     return set.publishData;
 }
@@ -186,7 +186,7 @@ TEST(PlanFill, TheSubmittedFormIsTemplatedWithATokenForEveryFilledField)
         MapFilledFields(map, filled);
         MapEditedTextArea(map, u"content"_s, u"<p>"_s + plan.steps[3].value + u"</p>"_s);
         CaptureSet set;
-        CaptureSubmission(int(CaptureMode::PublishCapturePage), u"http://a.cn/post"_s,
+        CaptureSubmission(CaptureMode::PublishCapturePage, u"http://a.cn/post"_s,
                           EncodeFormBody(entries, FormEnctype::UrlEncoded, FormCharset(QString::fromLatin1(charset))),
                           map, set);
         EXPECT_EQ(set.publishData, u"title=/ztitle/&tel=/ztelpho/&mobile=/ztelpho/&content=/zcont/&subtitle=/ztitle/"_s)

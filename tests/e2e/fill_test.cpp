@@ -54,7 +54,7 @@ protected:
         EXPECT_TRUE(WaitFor([&] { return !Window().Wizard().Checks().Checking(); }));
         std::vector<CheckKind> kinds;
         for (const Finding& f : Window().Wizard().Checks().Findings())
-            if (f.form == CheckedFormKind::publish)
+            if (f.form == CheckedFormKind::Publish)
                 kinds.push_back(f.kind);
         return kinds;
     }
@@ -116,7 +116,7 @@ TEST_F(Fill, GbkTableFormOneKeySubmitTemplatedAndSuccessProposed)
     ASSERT_TRUE(WaitFor([&] { return Panel().Text7()->text() == u"信息发布成功，请等待审核"_s; }))
         << Panel().Text7()->text().toStdString();
     EXPECT_EQ(Panel().Text7()->selectedText(), Panel().Text7()->text());
-    EXPECT_EQ(ReportFindings(), std::vector<CheckKind>{CheckKind::captcha}) << "no verbatim test text";
+    EXPECT_EQ(ReportFindings(), std::vector<CheckKind>{CheckKind::Captcha}) << "no verbatim test text";
 }
 
 TEST_F(Fill, Utf8DivsLabelsAndAnEditorTheFullestFormWithoutFocus)
