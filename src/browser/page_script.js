@@ -473,6 +473,7 @@
       if (!st.tree) {
         const body = st.doc.body;
         if (!body) return false;
+        if (st.oversize) return true; // said once
         if (!st.observer) {
           st.observer = new MutationObserver((records) => {
             if (this.noteMutations(st, records)) this.readLater(st);
@@ -484,6 +485,13 @@
         st.chars = 0;
         st.oversize = false;
         st.sent = new WeakMap();
+        // Markup is never shorter than the text in it: a page past the limit by its text
+        // alone is not read at all, whatever the field.
+        if ((body.textContent || '').length > MAX_CHARS) {
+          st.oversize = true;
+          this.send({kind: 'oversize'});
+          return true;
+        }
         st.tree = this.makeSplit(st, body, true);
         st.reorder = true;
       }
@@ -567,12 +575,14 @@
     readLater(st) {
       if (st.reading) return;
       st.reading = true;
-      const step = () => {
+      // Only in idle time: a focus that comes first reads what it needs itself.
+      const step = (deadline) => {
         st.reading = false;
         if (!st.doc.defaultView || !this.settle(st) || st.oversize) return;
-        if (!this.sync(st, null, SLICE_CHARS, SLICE_MS)) this.readLater(st);
+        if (!this.sync(st, null, SLICE_CHARS, Math.min(SLICE_MS, deadline.timeRemaining())))
+          this.readLater(st);
       };
-      requestIdleCallback(step, {timeout: 1000});
+      requestIdleCallback(step);
     }
 
     // The copies show painted fields with the style they had before the paint.
