@@ -96,10 +96,11 @@
 
   // The same for the focused field, read again only after the document changed.
   function fieldEvidence(st, el) {
+    const stamp = st.version + ':' + (st.changes || 0);
     const kept = evidenceCache.get(el);
-    if (kept && kept.version === st.version && !st.dirty) return kept.evidence;
+    if (kept && kept.stamp === stamp) return kept.evidence;
     const evidence = evidenceOf(el);
-    evidenceCache.set(el, {version: st.version, evidence});
+    evidenceCache.set(el, {stamp, evidence});
     return evidence;
   }
 

@@ -463,6 +463,7 @@
           item.restructure = true;
         }
       }
+      if (touched) st.changes = (st.changes || 0) + 1; // what the fields' evidence is read against
       return touched;
     }
 

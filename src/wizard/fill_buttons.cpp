@@ -48,13 +48,13 @@ FillButtons::FillButtons(CapturePanel& panel, QWidget* parent)
     connect(fill_, &QAction::triggered, &panel, &CapturePanel::FillTestOffer);
     connect(adopt_, &QAction::triggered, &panel, &CapturePanel::AdoptSuggestion);
     connect(&panel, &CapturePanel::SuggestionChanged, this, &FillButtons::ShowSuggestion);
-    ShowForPage(int(CaptureMode::SiteInfoPage));
+    ShowForPage(CaptureMode::SiteInfoPage);
 }
 
-void FillButtons::ShowForPage(int captureMode)
+void FillButtons::ShowForPage(CaptureMode captureMode)
 {
-    const bool publish = captureMode == int(CaptureMode::PublishCapturePage);
-    const bool capture = publish || captureMode == int(CaptureMode::LoginCapturePage);
+    const bool publish = captureMode == CaptureMode::PublishCapturePage;
+    const bool capture = publish || captureMode == CaptureMode::LoginCapturePage;
     fillButton_->setVisible(publish);
     fill_->setEnabled(publish);
     adoptButton_->setVisible(capture);

@@ -4,6 +4,8 @@
 // (publish page only) and the taking of a suggested label. Each has a key that works while
 // the page has the keyboard.
 
+#include "capture/capture_model.h"
+
 #include <QWidget>
 
 class QAction;
@@ -20,7 +22,7 @@ public:
 
     // Shows the commands that belong to the page: the fill on the publish page, the taking
     // of a suggestion on both capture pages, none elsewhere.
-    void ShowForPage(int captureMode);
+    void ShowForPage(CaptureMode captureMode);
 
     QToolButton* FillButton() const { return fillButton_; }
     QToolButton* AdoptButton() const { return adoptButton_; }

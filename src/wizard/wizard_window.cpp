@@ -407,7 +407,7 @@ void Form1::ApplyPageState(const WizardPageState& s)
 void Form1::SetCaptureMode(CaptureMode mode)
 {
     session_.captureMode = mode;
-    fillButtons_->ShowForPage(int(mode));
+    fillButtons_->ShowForPage(mode);
     if (browser_)
         browser_->SetTag(TagFromCaptureMode(mode));
 }

@@ -231,6 +231,29 @@ TEST_F(Fill, TypingInAnEditorIsTypingIntoTheTextAreaItFills)
         << "the text areas mapped with what the editors wrote into them";
 }
 
+TEST_F(Fill, TheSecondOpinionReadsTheCaptionAsThePageHasItNow)
+{
+    // The page rewrites a caption after its field was first read, as script-built pages do.
+    const QString page = uR"(<html><head><meta charset="utf-8"><style>body{margin:0}
+        div{height:32px} input{width:220px}</style></head><body><form method="post" action="/cap/save">
+        <div><span id="cap">有效期</span>：<input name="a"></div>
+        <div><span>说明</span>：<input name="b" id="b"></div>
+      </form><script>
+        document.getElementById('b').addEventListener('focus', function () {
+          document.getElementById('cap').textContent = '邮箱';
+        });
+      </script></body></html>)"_s;
+    server_.Serve("/cap/post", "text/html; charset=utf-8", page.toUtf8());
+    Open("/cap/post", CaptureMode::PublishCapturePage);
+    Visit(QPoint(150, 16), "a");
+    EXPECT_TRUE(Window().Status().currentMessage().startsWith(u"没有建议"_s))
+        << Window().Status().currentMessage().toStdString();
+    Visit(QPoint(150, 48), "b");
+    Visit(QPoint(150, 16), "a");
+    EXPECT_TRUE(Window().Status().currentMessage().startsWith(u"建议“电子邮件”"_s))
+        << Window().Status().currentMessage().toStdString();
+}
+
 TEST_F(Fill, AHostilePageIsFilledAsFarAsItLetsAndAnotherOriginsFrameNever)
 {
     // Another origin's frame with the larger form: never read, never written.

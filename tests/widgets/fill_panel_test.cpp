@@ -38,7 +38,7 @@ protected:
     {
         panel.SetBrowser(&browser);
         session.captureMode = CaptureMode::PublishCapturePage;
-        buttons.ShowForPage(int(session.captureMode));
+        buttons.ShowForPage(session.captureMode);
     }
 
     QString Label() const { return panel.Combo1()->currentText(); }
@@ -98,7 +98,7 @@ TEST_F(FillPanel, TheFillIsMappedAsIfEachFieldHadBeenVisited)
     EXPECT_EQ(map.fieldTokens, (QStringList{u"/ztitle/"_s, u"/ztelpho/"_s, {}}));
     EXPECT_EQ(LastStatus(), u"已填写 2 个字段并选好标签；请您自己填写：“验证码”（验证码）"_s);
 
-    buttons.ShowForPage(int(CaptureMode::LoginCapturePage));
+    buttons.ShowForPage(CaptureMode::LoginCapturePage);
     EXPECT_FALSE(buttons.FillButton()->isVisibleTo(&buttons)) << "the login is the operator's own";
     EXPECT_TRUE(buttons.AdoptButton()->isVisibleTo(&buttons));
 }
