@@ -133,15 +133,13 @@ void CapturePanel::BeforeNavigate2(const QString& url, const QByteArray& postDat
 {
     const std::optional<CapturedSubmission> submission =
         browser_ && !postData.isEmpty() ? browser_->LastSubmission() : std::nullopt;
-    const bool capturing = session_.captureMode == CaptureMode::LoginCapturePage
-        || session_.captureMode == CaptureMode::PublishCapturePage;
+    const std::optional<CheckedFormKind> form = CapturedForm(session_.captureMode);
     // An editor's text area holds what was typed into the editor only now.
-    if (submission && capturing)
+    if (submission && form)
         MapEditedTextAreas(session_.fieldMap, submission->fields);
     const std::optional<CapturedDisplay> shown = CaptureSubmission(
         session_.captureMode, url, postData, session_.fieldMap, captureSet_);
     if (shown) {
-        const std::optional<CheckedFormKind> form = CapturedForm(session_.captureMode);
         if (browser_ && form)
             session_.Submission(*form) = submission;
         answer_.Submitted(submission ? submission->pageMarkup : QString());
@@ -193,7 +191,7 @@ void CapturePanel::ShowProposal(const Proposal& p)
     // Tooltips read markup: the page's words are shown as they are.
     placeholderBox_->setToolTip(u"<p style='white-space:pre-wrap'>"_s + p.why.toHtmlEscaped() + u"</p>"_s);
     suggestion_ = p.label && !p.selectedOnFocus ? p.label : std::nullopt;
-    if (session_.captureMode == CaptureMode::LoginCapturePage || session_.captureMode == CaptureMode::PublishCapturePage)
+    if (CapturedForm(session_.captureMode))
         emit StatusText(ProposalStatus(p, adoptKey_));
     emit SuggestionChanged(suggestion_.value_or(QString()));
 }

@@ -1,5 +1,6 @@
 #include "wizard/fill_buttons.h"
 
+#include "capture/capture_checks.h"
 #include "capture/capture_model.h"
 #include "wizard/capture_panel.h"
 
@@ -7,10 +8,10 @@
 #include <QHBoxLayout>
 #include <QToolButton>
 
+using namespace Qt::StringLiterals;
+
 namespace sitecapture {
 namespace {
-
-using namespace Qt::StringLiterals;
 
 QToolButton* Button(QAction* action, const char* name, QWidget* parent)
 {
@@ -54,7 +55,7 @@ FillButtons::FillButtons(CapturePanel& panel, QWidget* parent)
 void FillButtons::ShowForPage(CaptureMode captureMode)
 {
     const bool publish = captureMode == CaptureMode::PublishCapturePage;
-    const bool capture = publish || captureMode == CaptureMode::LoginCapturePage;
+    const bool capture = CapturedForm(captureMode).has_value();
     fillButton_->setVisible(publish);
     fill_->setEnabled(publish);
     adoptButton_->setVisible(capture);
