@@ -1,5 +1,5 @@
 #pragma once
-// The two commands of the capture pages beyond the spec's controls, at the right end of the
+// The two commands of the capture pages that the windows did not have before, at the right end of the
 // status bar so that no control of the pages moves: the one-click fill of the test offer
 // (publish page only) and the taking of a suggested label. Each has a key that works while
 // the page has the keyboard.
